@@ -1,0 +1,21 @@
+set(CMAKE_AUTOMOC ON)
+
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Concurrent Test)
+find_package(ICU REQUIRED COMPONENTS uc i18n)
+find_package(nlohmann_json 3 REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-image)
+
+# Debian's libphonenumber ships neither a pkg-config file nor a CMake package.
+find_library(PHONENUMBER_LIB phonenumber REQUIRED)
+find_path(PHONENUMBER_INCLUDE phonenumbers/phonenumbermatcher.h REQUIRED)
+add_library(phonenumber::phonenumber UNKNOWN IMPORTED)
+set_target_properties(phonenumber::phonenumber PROPERTIES
+  IMPORTED_LOCATION ${PHONENUMBER_LIB}
+  INTERFACE_INCLUDE_DIRECTORIES ${PHONENUMBER_INCLUDE})
+
+if(VV_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  find_package(benchmark QUIET)
+endif()

@@ -1,0 +1,74 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "app/VizoviVevoApp.h"
+#include "platform/DisplayProbe.h"
+#include "platform/FdStatusOutput.h"
+#include "platform/NullServices.h"
+#include "platform/PlistDemoSetting.h"
+#include "platform/ProcessTerminator.h"
+#include "platform/QtScreenLocator.h"
+#include "platform/QuietMessages.h"
+#include "platform/TesseractPhoneScanner.h"
+#include "platform/X11Permission.h"
+#include "platform/ocr/OpenMpThreads.h"
+
+namespace vv {
+namespace {
+
+// A run that never reaches the window toolkit: "--watch", or no display to connect to. The
+// delegate still decides the road and ends the run through its latch.
+int runWithoutDisplay(std::vector<std::string> arguments, StatusOutput& output,
+                      Terminator& terminator) {
+  NoScreens screens;
+  NoDemoSetting demoSetting;
+  UngatedCapturePermission permission;
+  UnavailableScanner scanner;
+  UnavailableSnapshotter snapshotter;
+  VizoviVevoApp delegate(std::move(arguments), AppServices{screens, demoSetting, permission, output,
+                                                           terminator, scanner, snapshotter});
+  delegate.applicationDidFinishLaunching();
+  return 0;
+}
+
+}  // namespace
+
+int runApplication(int argc, char** argv) {
+  // A companion that closed its end of the pipe must not kill the run.
+  std::signal(SIGPIPE, SIG_IGN);
+  silenceToolkitMessages();
+
+  std::vector<std::string> arguments(argv, argv + argc);
+  FdStatusOutput output;
+  ProcessTerminator terminator;
+
+  const bool watch = std::find(arguments.begin(), arguments.end(), "--watch") != arguments.end();
+  if (watch || !displayAvailable()) {
+    return runWithoutDisplay(std::move(arguments), output, terminator);
+  }
+
+  // Recognition is several times slower under the OpenMP default; this re-executes the program
+  // with one OpenMP thread unless that is already set.
+  ensureSingleThreadedOpenMp(argc, argv);
+
+  QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  QtScreenLocator screens;
+  PlistDemoSetting demoSetting(locateInfoPlist(QCoreApplication::applicationDirPath()));
+  UngatedCapturePermission permission;
+  TesseractPhoneScanner scanner;
+  UnavailableSnapshotter snapshotter;
+  VizoviVevoApp delegate(std::move(arguments), AppServices{screens, demoSetting, permission, output,
+                                                           terminator, scanner, snapshotter});
+  QTimer::singleShot(0, &delegate, &VizoviVevoApp::applicationDidFinishLaunching);
+  return application.exec();
+}
+
+}  // namespace vv

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace vv {
+
+// Drops every message of Qt's logging (warnings about the runtime directory, unsupported window
+// operations and the like): the program writes nothing to standard error.
+void silenceToolkitMessages();
+
+}  // namespace vv

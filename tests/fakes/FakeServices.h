@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QImage>
+#include <QThread>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Services.h"
+#include "app/VizoviVevoApp.h"
+#include "capture/DisplaySnapshotter.h"
+
+namespace vv::testing {
+
+inline ScreenInfo makeScreen(QString name, QRectF frame, double backingScale = 1.0) {
+  ScreenInfo screen;
+  screen.name = std::move(name);
+  screen.frame = frame;
+  screen.geometry = frame.toRect();
+  screen.backingScale = backingScale;
+  return screen;
+}
+
+class FakeScreenLocator : public ScreenLocator {
+ public:
+  std::vector<ScreenInfo> attached;
+  std::optional<ScreenInfo> main;
+  QPointF pointerAt;
+  mutable int pointerReads = 0;
+
+  std::vector<ScreenInfo> screens() const override { return attached; }
+  std::optional<ScreenInfo> mainScreen() const override { return main; }
+  QPointF pointer() const override {
+    ++pointerReads;
+    return pointerAt;
+  }
+};
+
+class FakeDemoSetting : public DemoSetting {
+ public:
+  bool on = false;
+  mutable int reads = 0;
+  bool isOn() const override {
+    ++reads;
+    return on;
+  }
+};
+
+class FakePermission : public ScreenCapturePermission {
+ public:
+  bool preflightAnswer = true;
+  bool requestAnswer = true;
+  int preflights = 0;
+  int requests = 0;
+  bool preflight() override {
+    ++preflights;
+    return preflightAnswer;
+  }
+  bool request() override {
+    ++requests;
+    return requestAnswer;
+  }
+};
+
+// Keeps every write separately, so that tests see the object and its line feed as two writes.
+class RecordingOutput : public StatusOutput {
+ public:
+  std::vector<std::string> writes;
+  void write(std::string_view bytes) override { writes.emplace_back(bytes); }
+  std::string all() const {
+    std::string joined;
+    for (const std::string& w : writes) joined += w;
+    return joined;
+  }
+  // The complete lines written so far, without their line feeds.
+  std::vector<std::string> lines() const {
+    std::vector<std::string> result;
+    std::string text = all();
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+      result.push_back(text.substr(start, end - start));
+    }
+    return result;
+  }
+};
+
+class RecordingTerminator : public Terminator {
+ public:
+  int terminations = 0;
+  void terminate() override { ++terminations; }
+};
+
+class FakePhoneScanner : public PhoneScanner {
+ public:
+  PhoneMatches result;
+  bool fails = false;
+  int calls = 0;
+  QThread* lastThread = nullptr;
+  PhoneMatches phoneMatches(const QImage&) override {
+    ++calls;
+    lastThread = QThread::currentThread();
+    if (fails) throw std::runtime_error("recogniser failed");
+    return result;
+  }
+};
+
+// Completes each snapshot when the test says so, on the test's (main) thread.
+class FakeSnapshotter : public DisplaySnapshotter {
+ public:
+  std::vector<std::function<void(SnapshotOutcome)>> pending;
+  std::vector<ScreenInfo> requested;
+  void snapshot(const ScreenInfo& screen, std::function<void(SnapshotOutcome)> done) override {
+    requested.push_back(screen);
+    pending.push_back(std::move(done));
+  }
+  void complete(SnapshotOutcome outcome) {
+    auto done = std::move(pending.front());
+    pending.erase(pending.begin());
+    done(std::move(outcome));
+  }
+};
+
+// All fakes of one delegate, wired together.
+struct FakeServices {
+  FakeScreenLocator screens;
+  FakeDemoSetting demoSetting;
+  FakePermission permission;
+  RecordingOutput output;
+  RecordingTerminator terminator;
+  FakePhoneScanner scanner;
+  FakeSnapshotter snapshotter;
+
+  AppServices services(std::chrono::milliseconds dismissalInterval = std::chrono::seconds(60)) {
+    return AppServices{screens,    demoSetting, permission,  output,
+                       terminator, scanner,     snapshotter, dismissalInterval};
+  }
+};
+
+inline PhoneMatch match(std::string number, std::string context = "", std::string kind = "Phone",
+                        NormalizedRect box = NormalizedRect{0.1, 0.1, 0.2, 0.05}) {
+  return PhoneMatch(std::move(number), std::move(context), std::move(kind), box);
+}
+
+}  // namespace vv::testing
