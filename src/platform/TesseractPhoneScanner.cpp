@@ -1,0 +1,45 @@
+#include "platform/TesseractPhoneScanner.h"
+
+#include "platform/ocr/TesseractRecognizer.h"
+#include "recognition/PhoneScan.h"
+
+namespace vv {
+
+namespace {
+
+std::unique_ptr<TextRecognizer> startRecognizer() {
+  try {
+    return TesseractRecognizer::create();
+  } catch (const RecognitionError&) {
+    // Reported by every scan instead: the roads that never scan must still run.
+    return nullptr;
+  }
+}
+
+// Wraps pixels the recogniser reads directly; other formats are converted first.
+ImageView viewOf(const QImage& image) {
+  const auto layout =
+      image.format() == QImage::Format_RGBA8888 ? PixelLayout::Rgba : PixelLayout::Bgrx;
+  return ImageView{image.constBits(), image.width(), image.height(),
+                   static_cast<std::ptrdiff_t>(image.bytesPerLine()), layout};
+}
+
+}  // namespace
+
+TesseractPhoneScanner::TesseractPhoneScanner()
+    : recognizer_(startRecognizer()), detector_(LibPhoneNumberDetector::defaultRegion()) {}
+
+TesseractPhoneScanner::~TesseractPhoneScanner() = default;
+
+PhoneMatches TesseractPhoneScanner::phoneMatches(const QImage& image) {
+  if (!recognizer_) {
+    throw RecognitionError("the recogniser could not start");
+  }
+  if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_RGBA8888) {
+    return vv::phoneMatches(viewOf(image), *recognizer_, detector_);
+  }
+  const QImage converted = image.convertToFormat(QImage::Format_RGB32);
+  return vv::phoneMatches(viewOf(converted), *recognizer_, detector_);
+}
+
+}  // namespace vv
