@@ -3,6 +3,7 @@
 
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
+DESTDIR ?=
 
 all: build
 
@@ -46,7 +47,11 @@ format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 install: build
-	cmake --install build --prefix $(PREFIX)
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package, left in build/.
+deb: build
+	cd build && cpack
 
 clean:
 	rm -rf build build-asan build-fuzz
