@@ -1,0 +1,242 @@
+#include "overlay/PickerContent.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStringList>
+#include <QTextLayout>
+#include <QTextOption>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "overlay/PickerLayout.h"
+
+namespace vv {
+
+namespace {
+
+const QColor kWhite = Qt::white;
+const QColor kLightGray = QColor::fromRgbF(2.0f / 3, 2.0f / 3, 2.0f / 3);
+
+// The system green of the platform this picker was first drawn on; this toolkit has no named
+// system green, and this one reads well on the near-black window. The fill is the same green at
+// alpha 0.12 (31 of 255).
+const QString kHighlightStyle = QStringLiteral(
+    "QPushButton { border: 2px solid #34C759; border-radius: 4px;"
+    " background-color: rgba(52, 199, 89, 31); }");
+
+const QString kSeparator = QStringLiteral(u" \u00B7 ");
+
+QString fromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Sizes are in points, which are the toolkit's device-independent pixels here: the frames the
+// text must fit are given in the same unit.
+QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal) {
+  QFont font = QApplication::font();
+  font.setPixelSize(pixelSize);
+  font.setWeight(weight);
+  return font;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  widget->setPalette(palette);
+}
+
+// Labels show recognised text, which must never be taken for markup.
+QLabel* makeLabel(const QString& text, QWidget* parent, const char* name) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setText(text);
+  return label;
+}
+
+// Draws the snapshot stretched to the view's size, smoothly resampled once per size.
+class SnapshotView : public QWidget {
+ public:
+  SnapshotView(QImage image, QWidget* parent) : QWidget(parent), image_(std::move(image)) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const qreal ratio = devicePixelRatioF();
+    const QSize target(static_cast<int>(std::lround(width() * ratio)),
+                       static_cast<int>(std::lround(height() * ratio)));
+    if (scaled_.size() != target) {
+      scaled_ = image_.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+      scaled_.setDevicePixelRatio(ratio);
+    }
+    QPainter painter(this);
+    painter.drawImage(QPointF(0, 0), scaled_);
+  }
+
+ private:
+  QImage image_;
+  QImage scaled_;
+};
+
+QString headerText(std::size_t count) {
+  if (count == 0) {
+    return QStringLiteral("No numbers found. Try enlarging the text.");
+  }
+  return QString::number(count) + QStringLiteral(
+                                      u" numbers \u00B7 current screen\n"
+                                      u"Nearby text is context, not a verified identity.");
+}
+
+QString rowText(const PhoneMatch& match) {
+  const QString context =
+      match.context().empty() ? QStringLiteral("No nearby label") : fromUtf8(match.context());
+  return fromUtf8(match.kind()) + kSeparator + context;
+}
+
+}  // namespace
+
+QString limitToLines(const QString& text, const QFont& font, int width, int maxLines) {
+  QString flowing = text;
+  flowing.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+  QTextLayout layout(flowing, font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  QStringList lines;
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid() && lines.size() < maxLines;
+       line = layout.createLine()) {
+    line.setLineWidth(width);
+    if (lines.size() == maxLines - 1) {
+      const QString rest = flowing.mid(line.textStart()).trimmed();
+      lines << QFontMetrics(font).elidedText(rest, Qt::ElideRight, width);
+    } else {
+      lines << flowing.mid(line.textStart(), line.textLength()).trimmed();
+    }
+  }
+  layout.endLayout();
+  return lines.join(QLatin1Char('\n'));
+}
+
+std::unique_ptr<ScanWindow> buildPicker(const QImage& snapshot, const QSize& screenSize,
+                                        const PhoneMatches& matches, const PickerActions& actions) {
+  if (snapshot.isNull() || screenSize.isEmpty()) {
+    return nullptr;
+  }
+  const double W = screenSize.width();
+  const double H = screenSize.height();
+  std::vector<NormalizedRect> boxes;
+  boxes.reserve(matches.size());
+  for (const PhoneMatch& match : matches) {
+    boxes.push_back(match.box());
+  }
+  const PickerLayout layout = layoutPicker(W, H, snapshot.width(), snapshot.height(), boxes);
+
+  auto window = std::make_unique<ScanWindow>();
+  window->resize(screenSize);
+  QWidget* content = window.get();
+
+  QLabel* heading = makeLabel(QStringLiteral("Call from screen"), content, "heading");
+  heading->setFont(systemFont(22, QFont::DemiBold));
+  setTextColour(heading, kWhite);
+  heading->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  heading->setGeometry(toChildGeometry(layout.heading, H));
+
+  QLabel* instruction = makeLabel(
+      QStringLiteral("Select a highlighted number, then check it in Mirvo before calling. "
+                     "Esc cancels. This snapshot stays on your computer."),
+      content, "instruction");
+  setTextColour(instruction, kLightGray);
+  instruction->setFont(systemFont(14));
+  instruction->setWordWrap(true);
+  instruction->setGeometry(toChildGeometry(layout.instruction, H));
+
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), content);
+  cancel->setObjectName(QStringLiteral("cancel"));
+  cancel->setGeometry(toChildGeometry(layout.cancel, H));
+  cancel->setShortcut(QKeySequence(Qt::Key_Escape));
+  QObject::connect(cancel, &QPushButton::clicked, cancel,
+                   [onCancel = actions.onCancel] { onCancel(); });
+  window->setFirstResponder(cancel);
+
+  auto* snapshotView = new SnapshotView(snapshot, content);
+  snapshotView->setObjectName(QStringLiteral("snapshot"));
+  snapshotView->setGeometry(toChildGeometry(layout.image, H));
+
+  for (std::size_t i = 0; i < matches.size(); ++i) {
+    const QString number = fromUtf8(matches[i].number());
+    const int tag = static_cast<int>(i);
+    auto* highlight = new QPushButton(content);
+    highlight->setObjectName(QStringLiteral("highlight"));
+    highlight->setGeometry(toChildGeometry(layout.highlights[i], H));
+    highlight->setFlat(true);
+    highlight->setStyleSheet(kHighlightStyle);
+    highlight->setProperty("tag", tag);
+    highlight->setToolTip(QStringLiteral("Open ") + number + QStringLiteral(" in Mirvo"));
+    highlight->setAccessibleName(QStringLiteral("Open ") + number +
+                                 QStringLiteral(" in Mirvo dialer"));
+    QObject::connect(highlight, &QPushButton::clicked, highlight,
+                     [onSelect = actions.onSelect, tag] { onSelect(tag); });
+  }
+
+  const double L = layout.documentHeight;
+  auto* list = new QScrollArea(content);
+  list->setObjectName(QStringLiteral("numberList"));
+  list->setGeometry(toChildGeometry(layout.list, H));
+  list->setFrameShape(QFrame::NoFrame);
+  list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list->viewport()->setAutoFillBackground(false);
+
+  auto* document = new QWidget;
+  document->setObjectName(QStringLiteral("listDocument"));
+  document->setFixedSize(static_cast<int>(std::lround(layout.documentWidth)),
+                         static_cast<int>(std::lround(L)));
+
+  QLabel* header = makeLabel(headerText(matches.size()), document, "listHeader");
+  setTextColour(header, kLightGray);
+  header->setWordWrap(true);
+  header->setGeometry(toChildGeometry(layout.header, L));
+
+  const QFont rowFont = systemFont(13);
+  for (std::size_t i = 0; i < matches.size(); ++i) {
+    const PhoneMatch& match = matches[i];
+    const QString number = fromUtf8(match.number());
+    const int tag = static_cast<int>(i);
+    const QRect labelGeometry = toChildGeometry(layout.rows[i].label, L);
+    QLabel* rowLabel = makeLabel(limitToLines(rowText(match), rowFont, labelGeometry.width(), 2),
+                                 document, "rowLabel");
+    setTextColour(rowLabel, kWhite);
+    rowLabel->setFont(rowFont);
+    rowLabel->setProperty("tag", tag);
+    rowLabel->setGeometry(labelGeometry);
+
+    auto* rowButton = new QPushButton(number, document);
+    rowButton->setObjectName(QStringLiteral("rowButton"));
+    rowButton->setProperty("tag", tag);
+    rowButton->setGeometry(toChildGeometry(layout.rows[i].button, L));
+    rowButton->setAccessibleName(QStringLiteral("Open ") + number + QStringLiteral(" in Mirvo, ") +
+                                 fromUtf8(match.context()));
+    QObject::connect(rowButton, &QPushButton::clicked, rowButton,
+                     [onSelect = actions.onSelect, tag] { onSelect(tag); });
+  }
+
+  list->setWidget(document);
+  // The scroll area turns background filling on for its document; the window must show through.
+  document->setAutoFillBackground(false);
+  // Qt counts the scroll position down from the document's top; the list shows its top.
+  const double hiddenBelow = layout.scrollY;
+  const double hiddenAbove = L - layout.list.height - hiddenBelow;
+  list->verticalScrollBar()->setValue(static_cast<int>(std::lround(hiddenAbove)));
+  return window;
+}
+
+}  // namespace vv
