@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/VizoviVevoApp.h"
+#include "capture/ServiceSnapshotter.h"
 #include "platform/DisplayProbe.h"
 #include "platform/FdStatusOutput.h"
 #include "platform/NullServices.h"
@@ -16,6 +17,7 @@
 #include "platform/QtScreenLocator.h"
 #include "platform/QuietMessages.h"
 #include "platform/TesseractPhoneScanner.h"
+#include "platform/X11CaptureService.h"
 #include "platform/X11Permission.h"
 #include "platform/ocr/OpenMpThreads.h"
 
@@ -64,7 +66,8 @@ int runApplication(int argc, char** argv) {
   PlistDemoSetting demoSetting(locateInfoPlist(QCoreApplication::applicationDirPath()));
   UngatedCapturePermission permission;
   TesseractPhoneScanner scanner;
-  UnavailableSnapshotter snapshotter;
+  X11CaptureService captureService;
+  ServiceSnapshotter snapshotter(captureService);
   VizoviVevoApp delegate(std::move(arguments), AppServices{screens, demoSetting, permission, output,
                                                            terminator, scanner, snapshotter});
   QTimer::singleShot(0, &delegate, &VizoviVevoApp::applicationDidFinishLaunching);

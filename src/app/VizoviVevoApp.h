@@ -73,6 +73,10 @@ class VizoviVevoApp : public QObject {
   void installDismissalTimer();
   void installKeyMonitor();
   void observeScreenChanges();
+  // The capture pipeline after each of its waits, on the main thread.
+  void snapshotTaken(SnapshotOutcome outcome, const ScreenInfo& screen);
+  void recognised(PhoneMatches list, const QImage& image, const ScreenInfo& screen);
+  void captureFailed();
 
   std::vector<std::string> arguments_;
   AppServices services_;

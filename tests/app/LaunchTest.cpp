@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <nlohmann/json.hpp>
 
 #include "app/VizoviVevoApp.h"
@@ -25,6 +27,7 @@ class Launch : public ::testing::Test {
     arguments.insert(arguments.begin(), "vizovi-vevo");
     auto app = std::make_unique<VizoviVevoApp>(std::move(arguments), fakes.services());
     app->applicationDidFinishLaunching();
+    QCoreApplication::processEvents();  // the capture pipeline starts from the event loop
     return app;
   }
 

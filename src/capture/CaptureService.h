@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "capture/DisplaySnapshotter.h"
+#include "capture/Screen.h"
+
+namespace vv {
+
+// Identifies a display of the capture service; screens are tied to displays through it.
+using DisplayId = std::uint32_t;
+
+// One display the capture service can take an image of.
+struct DisplayRecord {
+  DisplayId displayID = 0;
+  QString name;
+  QRect pixels;  // where the display lies, in the service's device pixels
+};
+
+using ContentOutcome = std::variant<std::vector<DisplayRecord>, CaptureFailure>;
+using ScreenshotOutcome = std::variant<QImage, CaptureFailure>;
+
+// The platform's screen-capture service. Both requests return at once and run their completion
+// later, exactly once, on the main thread; the work in between happens elsewhere, so the event
+// loop keeps running.
+class CaptureService {
+ public:
+  virtual ~CaptureService() = default;
+  // The displays that can be captured now, in the service's order.
+  virtual void shareableContent(std::function<void(ContentOutcome)> done) = 0;
+  // The identifier of the display that shows the screen; none when it cannot be told. Called on
+  // the main thread; never blocks on the service.
+  virtual std::optional<DisplayId> screenNumber(const ScreenInfo& screen) = 0;
+  // One image of the whole display, exactly `size` pixels, without the mouse pointer.
+  virtual void screenshot(const DisplayRecord& display, QSize size,
+                          std::function<void(ScreenshotOutcome)> done) = 0;
+};
+
+// The first display whose identifier equals the screen number; none without a screen number.
+std::optional<DisplayRecord> matchingDisplay(std::optional<DisplayId> screenNumber,
+                                             const std::vector<DisplayRecord>& displays);
+
+}  // namespace vv

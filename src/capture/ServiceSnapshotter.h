@@ -1,0 +1,21 @@
+#pragma once
+
+#include "capture/CaptureService.h"
+#include "capture/DisplaySnapshotter.h"
+
+namespace vv {
+
+// Takes a snapshot through a capture service: fetches the displays, ties the screen to one of
+// them and asks for one image sized from the screen's own frame and density. Keeps no state
+// between snapshots; the service must outlive every snapshot in flight.
+class ServiceSnapshotter : public DisplaySnapshotter {
+ public:
+  explicit ServiceSnapshotter(CaptureService& service) : service_(service) {}
+
+  void snapshot(const ScreenInfo& screen, std::function<void(SnapshotOutcome)> done) override;
+
+ private:
+  CaptureService& service_;
+};
+
+}  // namespace vv
