@@ -192,7 +192,7 @@ std::unique_ptr<ScanWindow> buildPicker(const QImage& snapshot, const QSize& scr
   list->setObjectName(QStringLiteral("numberList"));
   list->setGeometry(toChildGeometry(layout.list, H));
   list->setFrameShape(QFrame::NoFrame);
-  list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list->viewport()->setAutoFillBackground(false);
 

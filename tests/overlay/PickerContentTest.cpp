@@ -147,12 +147,17 @@ TEST_F(PickerContent, LongListIsScrolledToItsTopAndDrawsNoBackground) {
   PhoneMatches five(5, match("415 555 0142"));
   const std::unique_ptr<ScanWindow> window = build(five);
   auto* list = window->findChild<QScrollArea*>("numberList");
-  list->show();
+  window->show();
   EXPECT_EQ(list->widget()->size(), QSize(291, 584));
   EXPECT_EQ(list->verticalScrollBar()->value(), 0);
-  EXPECT_EQ(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_TRUE(list->verticalScrollBar()->isVisible());
+  EXPECT_EQ(list->verticalScrollBar()->maximum(), 104);
   EXPECT_FALSE(list->widget()->autoFillBackground());
   EXPECT_FALSE(list->viewport()->autoFillBackground());
+
+  const std::unique_ptr<ScanWindow> shortList = build({match("1"), match("2"), match("3")});
+  shortList->show();
+  EXPECT_FALSE(shortList->findChild<QScrollArea*>("numberList")->verticalScrollBar()->isVisible());
 }
 
 TEST_F(PickerContent, HighlightAndRowButtonOfAMatchBothSelectItsPosition) {
