@@ -21,7 +21,8 @@ ScreenChangeObserver::ScreenChangeObserver(std::function<void()> onChange, QObje
 }
 
 void ScreenChangeObserver::watchGeometry(QScreen* screen) {
-  connect(screen, &QScreen::geometryChanged, this, [this] { changed(); });
+  connect(screen, &QScreen::geometryChanged, this, &ScreenChangeObserver::changed,
+          Qt::UniqueConnection);
 }
 
 void ScreenChangeObserver::changed() {
