@@ -174,13 +174,18 @@ TEST_F(X11CaptureServiceTest, OnlyMonitorsWithAnOutputAreDisplays) {
   }
 }
 
-TEST_F(X11CaptureServiceTest, RectangleOffTheRootIsAFailure) {
+TEST_F(X11CaptureServiceTest, RectangleOffTheRootOrAnEmptySizeIsAFailure) {
   X11CaptureService service(server->display());
   const DisplayRecord beyond{1, "beyond", QRect(600, 0, 100, 100)};
-  const auto shot = await<ScreenshotOutcome>(
-      [&](auto done) { service.screenshot(beyond, QSize(100, 100), std::move(done)); });
-  ASSERT_TRUE(shot);
-  EXPECT_TRUE(std::holds_alternative<CaptureFailure>(*shot));
+  const DisplayRecord inside{1, "inside", QRect(0, 0, 100, 100)};
+  // A zero-area frame asks for 0 x 0; there is no such image to hand on.
+  for (const auto& [display, size] :
+       {std::pair(beyond, QSize(100, 100)), std::pair(inside, QSize(0, 0))}) {
+    const auto shot = await<ScreenshotOutcome>(
+        [&](auto done) { service.screenshot(display, size, std::move(done)); });
+    ASSERT_TRUE(shot);
+    EXPECT_TRUE(std::holds_alternative<CaptureFailure>(*shot));
+  }
 }
 
 TEST(X11CaptureServiceWithoutServer, BothRequestsFail) {
