@@ -4,11 +4,13 @@
 #include <QTimer>
 #include <algorithm>
 #include <csignal>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/VizoviVevoApp.h"
 #include "capture/ServiceSnapshotter.h"
+#include "platform/CaptureBackend.h"
 #include "platform/DisplayProbe.h"
 #include "platform/FdStatusOutput.h"
 #include "platform/NullServices.h"
@@ -17,7 +19,6 @@
 #include "platform/QtScreenLocator.h"
 #include "platform/QuietMessages.h"
 #include "platform/TesseractPhoneScanner.h"
-#include "platform/X11CaptureService.h"
 #include "platform/X11Permission.h"
 #include "platform/ocr/OpenMpThreads.h"
 
@@ -66,8 +67,9 @@ int runApplication(int argc, char** argv) {
   PlistDemoSetting demoSetting(locateInfoPlist(QCoreApplication::applicationDirPath()));
   UngatedCapturePermission permission;
   TesseractPhoneScanner scanner;
-  X11CaptureService captureService;
-  ServiceSnapshotter snapshotter(captureService);
+  const std::unique_ptr<CaptureService> captureService = makeCaptureService(
+      selectCaptureBackend(qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()));
+  ServiceSnapshotter snapshotter(*captureService);
   VizoviVevoApp delegate(std::move(arguments), AppServices{screens, demoSetting, permission, output,
                                                            terminator, scanner, snapshotter});
   QTimer::singleShot(0, &delegate, &VizoviVevoApp::applicationDidFinishLaunching);
