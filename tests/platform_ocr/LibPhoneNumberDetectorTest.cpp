@@ -29,10 +29,90 @@ TEST(LibPhoneNumberDetector, ProposesTheSelfTestNumbers) {
   EXPECT_EQ(proposed(us, "Contact our team"), Spans{});
 }
 
-TEST(LibPhoneNumberDetector, ProposesLocalNumbersThatAreOnlyPossible) {
+TEST(LibPhoneNumberDetector, ProposesLocalNumbersOnlyWhenJoinedLikeOne) {
   const LibPhoneNumberDetector us("US");
   EXPECT_EQ(proposed(us, "Front desk 555-0142"), Spans{"555-0142"});
-  EXPECT_EQ(proposed(us, "Order: 1234567890"), Spans{"1234567890"});
+  EXPECT_EQ(proposed(us, "Front desk 555.0142"), Spans{"555.0142"});
+  // Spaced or bare seven-digit strings are house numbers, quantities and hashes far more often.
+  EXPECT_EQ(proposed(us, "653 Union Square, Suite 740 2160 Elm Avenue"), Spans{});
+  EXPECT_EQ(proposed(us, "7388014 fix phone parser"), Spans{});
+  EXPECT_EQ(proposed(us, "Jul 6, 2024 555,98"), Spans{});
+}
+
+TEST(LibPhoneNumberDetector, AcceptsValidNumbersGroupedAsThePlanGroupsThem) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text :
+       {"(415) 555-0142", "415.555.0142", "415 555 0142", "415-5550142", "4155550143",
+        "1 800 555 0199", "1-800-555-0199", "+1 415-555-0142", "(555) 555-0100"}) {
+    EXPECT_EQ(proposed(us, text), Spans{text}) << text;
+  }
+  // The country code makes the reading unambiguous, whatever the spacing.
+  EXPECT_EQ(proposed(us, "HR +1 212555 0167"), Spans{"+1 212555 0167"});
+  EXPECT_EQ(proposed(us, "+447700900956"), Spans{"+447700900956"});
+}
+
+TEST(LibPhoneNumberDetector, RejectsDigitsGroupedAsNoPlanGroupsThem) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text :
+       {"Ref 4417-2231-09", "Field guide 3509-1507-13", "Los Angeles, CA 90028 73140",
+        "Order: 1234567890", "ts=1704398817", "10.03.2024 15:41:22", "Sofia 04:23 2024-09-21",
+        "5500 0000 0000 0004", "VAT GB 412 8452 46", "Version 10.0.21749.3779"}) {
+    EXPECT_EQ(proposed(us, text), Spans{}) << text;
+  }
+}
+
+TEST(LibPhoneNumberDetector, RejectsWhatIsPlainlyNotAPhoneNumber) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text :
+       {"peer 192.168.9.113:5060 timeout", "inet 10.78.109.123/24", "ISBN 0-306-40615-2",
+        "ISBN: 978-1-4028-9462-6", "978-1-4028-9462-6", "v1.2.3.4567", "kit A12-555-0142"}) {
+    EXPECT_EQ(proposed(us, text), Spans{}) << text;
+  }
+}
+
+TEST(LibPhoneNumberDetector, SplitsNumbersWrittenSideBySide) {
+  const LibPhoneNumberDetector us("US");
+  EXPECT_EQ(proposed(us, "Operations +1 (312) 555-0178 512.555.0161 sofia@example"),
+            (Spans{"+1 (312) 555-0178", "512.555.0161"}));
+  EXPECT_EQ(proposed(us, "(415) 555-0142 (415) 555-0143"),
+            (Spans{"(415) 555-0142", "(415) 555-0143"}));
+  EXPECT_EQ(proposed(us, "415-555-0142 555-0143"), (Spans{"415-555-0142", "555-0143"}));
+  EXPECT_EQ(proposed(us, "HR +1305 5550142 415-555-0187"),
+            (Spans{"+1305 5550142", "415-555-0187"}));
+  // A neighbour that reads as no number leaves the first one whole.
+  EXPECT_EQ(proposed(us, "Billing +1 (215) 555-0150 412135550141 aisha@example"),
+            Spans{"+1 (215) 555-0150"});
+  EXPECT_EQ(proposed(us, "call 415 555 0142, 415 555 0143"),
+            (Spans{"415 555 0142", "415 555 0143"}));
+}
+
+TEST(LibPhoneNumberDetector, FindsNationalNumbersOfOtherCountries) {
+  const LibPhoneNumberDetector us("US");
+  EXPECT_EQ(proposed(us, "Room to let, Camden. Call 020 7946 0502"), Spans{"020 7946 0502"});
+  EXPECT_EQ(proposed(us, "Tel 07700 900781"), Spans{"07700 900781"});
+  EXPECT_EQ(proposed(us, "Reception: 0161 496 0882"), Spans{"0161 496 0882"});
+  EXPECT_EQ(proposed(us, "Paris 01 99 00 12 34"), Spans{"01 99 00 12 34"});
+  EXPECT_EQ(proposed(us, "Berlin 030 901820"), Spans{"030 901820"});
+  EXPECT_EQ(proposed(us, "Office 555-0144 or mobile 020 7946 0095"),
+            (Spans{"555-0144", "020 7946 0095"}));
+}
+
+TEST(LibPhoneNumberDetector, NeedsTheOtherCountrysExactFormatToLeaveHome) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text : {"Company no. 05182427", "Numbers: 01 24 28 29 32 40", "Date 08.06.2024",
+                           "Ticket 0 2079 460958"}) {
+    EXPECT_EQ(proposed(us, text), Spans{}) << text;
+  }
+  // A number the home region already reads is reported once.
+  EXPECT_EQ(proposed(us, "Support: +44 20 7946 0958"), Spans{"+44 20 7946 0958"});
+}
+
+TEST(LibPhoneNumberDetector, HomeRegionComesFirst) {
+  const LibPhoneNumberDetector gb("GB");
+  EXPECT_EQ(proposed(gb, "Tel 020 7946 0958"), Spans{"020 7946 0958"});
+  // Without separators a national number is only read at home.
+  EXPECT_EQ(proposed(gb, "Tel 02079460958"), Spans{"02079460958"});
+  EXPECT_EQ(proposed(LibPhoneNumberDetector("US"), "Tel 02079460958"), Spans{});
 }
 
 TEST(LibPhoneNumberDetector, LeavesDatesTimesAndAddressesAlone) {

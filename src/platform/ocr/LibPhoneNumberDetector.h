@@ -8,10 +8,15 @@
 
 namespace vv {
 
-// Phone-number spans as libphonenumber's matcher proposes them. It accepts numbers that are
-// merely possible for the region (the right length, any plausible shape), so that local
-// seven-digit numbers such as "555-0142" are proposed; the scan's own filters then reject what
-// is not dialable. Holds no state besides the region; safe to share between threads.
+struct NumberRun;
+
+// Phone-number spans found with libphonenumber. Its matcher runs leniently, so that local numbers
+// ("555-0142") and fictional ranges are seen, and each proposal is then checked against how the
+// region's plan writes numbers: part numbers, IP addresses, timestamps and the like are dropped.
+// Two numbers side by side, which the matcher reads as one over-long candidate, are split apart.
+// National numbers of a few other countries ("020 7946 0958" on a US desktop) are found when
+// written exactly in that country's format. Holds no state besides the region; safe to share
+// between threads.
 class LibPhoneNumberDetector final : public PhoneDetector {
  public:
   // `region` is an upper-case CLDR region code ("US", "GB"). A code the library does not know
@@ -24,6 +29,12 @@ class LibPhoneNumberDetector final : public PhoneDetector {
   std::vector<DetectedSpan> find(std::string_view utf8Line) const override;
 
  private:
+  bool homeNumberAt(std::string_view line, const DetectedSpan& span) const;
+  std::vector<DetectedSpan> homeNumbers(const std::string& line) const;
+  void splitMergedRuns(const std::string& line, std::vector<DetectedSpan>& spans) const;
+  std::vector<DetectedSpan> splitRun(std::string_view line, const NumberRun& run) const;
+  void addForeignNationalNumbers(const std::string& line, std::vector<DetectedSpan>& spans) const;
+
   std::string region_;
 };
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vv {
+
+// Whether a proposed span is written the way phone numbers are written, judged by the numbering
+// plan of a region. The matcher's lenient mode proposes anything of a possible length, which lets
+// part numbers ("4417-2231-09"), addresses and timestamps through; these checks use the plan's
+// own validity and digit grouping to tell them apart from numbers.
+
+// For the region of the user's locale. Accepted:
+// - a number with its country code ("+44 20 7946 0958"), when its length is possible;
+// - a valid number whose separators all fall where the plan groups its digits ("415 555 0142",
+//   "415-5550142", "4155550143"), with or without the national prefix ("1 800 555 0199");
+// - a possible number that is not valid (fictional and unassigned ranges) only when grouped
+//   exactly as the plan formats it ("(555) 555-0100");
+// - a local number without its area code only as three and four digits joined by "-" or "."
+//   ("555-0142"): spaced digit pairs ("Suite 740 2160") are too often something else.
+bool writtenAsHomeNumber(std::string_view candidate, const std::string& region);
+
+// For another region, whose national numbers a home-region matcher never proposes: a number
+// written with that region's trunk prefix and grouped exactly as the region formats its national
+// numbers ("020 7946 0958" in GB, "01 99 00 12 34" in FR). Digits without separators are not
+// enough evidence that the number belongs to another country.
+bool writtenAsNationalNumberOf(std::string_view candidate, const std::string& region);
+
+}  // namespace vv
