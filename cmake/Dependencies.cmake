@@ -10,10 +10,13 @@ pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-image)
 # Debian's libphonenumber ships neither a pkg-config file nor a CMake package.
 find_library(PHONENUMBER_LIB phonenumber REQUIRED)
 find_path(PHONENUMBER_INCLUDE phonenumbers/phonenumbermatcher.h REQUIRED)
+# Its numbers are protobuf messages: code that holds one (and clang's vptr check) needs protobuf.
+find_library(PROTOBUF_LIB protobuf REQUIRED)
 add_library(phonenumber::phonenumber UNKNOWN IMPORTED)
 set_target_properties(phonenumber::phonenumber PROPERTIES
   IMPORTED_LOCATION ${PHONENUMBER_LIB}
-  INTERFACE_INCLUDE_DIRECTORIES ${PHONENUMBER_INCLUDE})
+  INTERFACE_INCLUDE_DIRECTORIES ${PHONENUMBER_INCLUDE}
+  INTERFACE_LINK_LIBRARIES ${PROTOBUF_LIB})
 
 if(VV_BUILD_TESTS)
   find_package(GTest REQUIRED)

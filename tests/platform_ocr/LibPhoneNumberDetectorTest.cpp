@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,17 @@ TEST(LibPhoneNumberDetector, SplitsNumbersWrittenSideBySide) {
             (Spans{"415 555 0142", "415 555 0143"}));
 }
 
+TEST(LibPhoneNumberDetector, ALongTableOfFiguresStaysCheap) {
+  std::string line;
+  for (int i = 0; i < 500; ++i) {
+    line += "12 ";
+  }
+  line += "415-555-0142";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(proposed(LibPhoneNumberDetector("US"), line), Spans{"415-555-0142"});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
 TEST(LibPhoneNumberDetector, FindsNationalNumbersOfOtherCountries) {
   const LibPhoneNumberDetector us("US");
   EXPECT_EQ(proposed(us, "Room to let, Camden. Call 020 7946 0502"), Spans{"020 7946 0502"});
@@ -151,6 +163,7 @@ TEST(LibPhoneNumberDetector, InvalidUtf8GivesNothing) {
   EXPECT_TRUE(us.find("call \xff\xfe (415) 555-0142").empty());
   EXPECT_TRUE(us.find(std::string("+1 415 555 0142\xc3", 16)).empty());
   EXPECT_TRUE(us.find("").empty());
+  EXPECT_TRUE(us.find("(415) 555-0142 (415) 555-0143 \xff").empty());
 }
 
 TEST(LibPhoneNumberDetector, RegionDecidesNationalNumbers) {

@@ -4,9 +4,11 @@
 #include <phonenumbers/phonenumbermatcher.h>
 #include <phonenumbers/phonenumberutil.h>
 #include <unicode/locid.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <limits>
 #include <set>
 #include <utility>
@@ -66,6 +68,40 @@ std::vector<DetectedSpan> matcherSpans(const std::string& line, const std::strin
   return spans;
 }
 
+std::size_t digitsIn(std::string_view text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+}
+
+// The end of the longest stretch of the run's words from `first` on that holds at most
+// `maxDigits` digits (at least one word).
+std::size_t wordsWithin(std::string_view line, const NumberRun& run, std::size_t first,
+                        std::size_t maxDigits) {
+  std::size_t digits = digitsIn(textOf(line, run.words[first]));
+  std::size_t last = first + 1;
+  while (last < run.words.size()) {
+    digits += digitsIn(textOf(line, run.words[last]));
+    if (digits > maxDigits) {
+      break;
+    }
+    ++last;
+  }
+  return last;
+}
+
+bool isWellFormedUtf8(std::string_view text) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto length = static_cast<std::int32_t>(text.size());
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // A trunk-prefixed national number starts a word with "0" (or "(0").
 bool mayHoldATrunkPrefixedNumber(std::string_view line) {
   for (std::size_t i = 0; i < line.size(); ++i) {
@@ -87,7 +123,10 @@ std::string LibPhoneNumberDetector::defaultRegion() {
 }
 
 std::vector<DetectedSpan> LibPhoneNumberDetector::find(std::string_view utf8Line) const {
-  // Invalid UTF-8 makes the matcher report nothing, which is what the interface promises.
+  // The matcher reports nothing on invalid UTF-8, but the splitting of runs reads bytes.
+  if (!isWellFormedUtf8(utf8Line) || utf8Line.size() > std::numeric_limits<std::int32_t>::max()) {
+    return {};
+  }
   const std::string line(utf8Line);
   std::vector<DetectedSpan> spans = homeNumbers(line);
   splitMergedRuns(line, spans);
@@ -124,14 +163,15 @@ void LibPhoneNumberDetector::splitMergedRuns(const std::string& line,
 }
 
 // Left to right, the longest run of words that reads as one number; a word that starts none is
-// passed over.
+// passed over. Candidates never exceed the longest number, which keeps a long table of figures
+// linear.
 std::vector<DetectedSpan> LibPhoneNumberDetector::splitRun(std::string_view line,
                                                            const NumberRun& run) const {
   std::vector<DetectedSpan> parts;
   std::size_t first = 0;
   while (first < run.words.size()) {
     std::size_t next = first + 1;
-    for (std::size_t last = run.words.size(); last > first; --last) {
+    for (std::size_t last = wordsWithin(line, run, first, kLongestNumber); last > first; --last) {
       const DetectedSpan candidate{run.words[first].byteOffset,
                                    endOf(run.words[last - 1]) - run.words[first].byteOffset};
       if (homeNumberAt(line, candidate)) {
