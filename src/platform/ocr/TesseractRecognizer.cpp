@@ -8,26 +8,54 @@
 #include <unicode/utext.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <limits>
+#include <numeric>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
+
+#include "platform/ocr/GreyImage.h"
+#include "platform/ocr/PixelBox.h"
+#include "platform/ocr/ReadingLines.h"
 
 namespace vv {
 
 namespace {
 
-// Automatic layout keeps a screen's blocks and columns together, so a number's line and the
-// line above it are what the reader sees. On the screen corpus it found slightly more numbers
-// than sparse-text segmentation and gave far better context, at the same processor time; sparse
-// text splits every cell and label into a line of its own. The API's default, a single block,
-// merges columns into one line and must not be used.
-constexpr auto kPageSegmentation = tesseract::PSM_AUTO;
+// Automatic layout keeps a screen's blocks and columns apart; the API's default, a single
+// block, merges columns into one line.
+constexpr auto kLayoutSegmentation = tesseract::PSM_AUTO;
 // Screens are around 96 pixels per inch. Telling Tesseract so also keeps it from estimating
 // the resolution, which it announces on stderr.
 constexpr int kSourceResolution = 96;
+// Tesseract's own global threshold turns a coloured bubble or bar into one black blob, text and
+// all, even once the page is dark-on-light; Sauvola's local threshold keeps the text there.
+constexpr int kSauvolaThresholding = 2;
+// A strip's polarity and contrast are settled before the engine sees it, so the engine's own
+// choice stays on its plain global threshold.
+constexpr int kOtsuThresholding = 0;
+constexpr auto kLineSegmentation = tesseract::PSM_SINGLE_LINE;
+// Half the side of the square that decides whether a pixel lies in a dark region: larger than
+// the strokes of the largest text, smaller than a chat bubble's padding-to-text distance.
+constexpr int kPolarityRadius = 24;
+// A gap between two pieces of text wider than this many text heights separates two lines:
+// table cells sit closer than that, neighbouring cards and columns further apart.
+constexpr double kMaxGapInLine = 8.0;
+// Text shorter than this (pixels of ink, ascender to descender) is enlarged twice before
+// recognition: at screen scale 1 the recogniser drops spaces and misreads digits in it.
+constexpr int kSmallText = 20;
+// A "word" taller than this share of the page is a picture the layout took for text.
+constexpr int kMaxWordHeightShare = 6;
+// Recognition runs on this many threads at most, each with its own engine (an engine is not
+// thread-safe, and each costs its own copy of the model).
+constexpr unsigned kMaxThreads = 2;
 
 // Holds the process's stderr on /dev/null for its lifetime. Tesseract's start-up reports a
 // missing or damaged model on stderr before any of its own settings can redirect it.
@@ -55,7 +83,7 @@ class SilencedStderr {
   int saved_;
 };
 
-// Drops the image and the results from the engine when a recognition ends, however it ends.
+// Drops the image and the results from an engine when its work on them ends, however it ends.
 class ClearOnExit {
  public:
   explicit ClearOnExit(tesseract::TessBaseAPI& api) : api_(api) {}
@@ -67,62 +95,23 @@ class ClearOnExit {
   tesseract::TessBaseAPI& api_;
 };
 
-struct PixDeleter {
-  void operator()(Pix* pix) const { pixDestroy(&pix); }
-};
-using PixPtr = std::unique_ptr<Pix, PixDeleter>;
-
-// Tesseract reads 4-byte pixels as R, G, B, A; a B, G, R, X image is swizzled into a Pix of
-// its own first.
-PixPtr rgbPixFromBgrx(const ImageView& image) {
-  PixPtr pix(pixCreate(image.width, image.height, 32));
-  if (!pix) {
-    throw RecognitionError("cannot allocate the image for recognition");
-  }
-  l_uint32* data = pixGetData(pix.get());
-  const int wordsPerLine = pixGetWpl(pix.get());
-  for (int y = 0; y < image.height; ++y) {
-    const std::uint8_t* in = image.pixels + y * image.bytesPerLine;
-    l_uint32* out = data + static_cast<std::ptrdiff_t>(y) * wordsPerLine;
-    for (int x = 0; x < image.width; ++x, in += 4) {
-      composeRGBPixel(in[2], in[1], in[0], &out[x]);
-    }
-  }
-  return pix;
-}
-
-struct PixelBox {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-
-  void unite(const PixelBox& other) {
-    left = std::min(left, other.left);
-    top = std::min(top, other.top);
-    right = std::max(right, other.right);
-    bottom = std::max(bottom, other.bottom);
-  }
-};
-
-// One recognised symbol: its bytes within the line text and its ink.
+// One recognised symbol: its bytes within the text it belongs to and its ink on the page.
 struct Symbol {
   std::size_t begin = 0;
   std::size_t end = 0;
   PixelBox box;
 };
 
-struct LineUnderConstruction {
-  NormalizedRect box;
-  float confidence = 0.0f;
+// The reading of one fragment of a line, boxes in page pixels.
+struct FragmentReading {
   std::string text;
+  float confidence = 0.0f;
   std::vector<Symbol> symbols;
 };
 
 class Normalizer {
  public:
   Normalizer(int width, int height) : width_(width), height_(height) {}
-  // Pixel boxes have their origin at the top-left, right and bottom exclusive.
   NormalizedRect operator()(const PixelBox& b) const {
     return NormalizedRect{double(b.left) / width_, 1.0 - double(b.bottom) / height_,
                           double(b.right - b.left) / width_, double(b.bottom - b.top) / height_};
@@ -133,18 +122,241 @@ class Normalizer {
   double height_;
 };
 
-PixelBox boxAt(const tesseract::ResultIterator& it, tesseract::PageIteratorLevel level) {
+PixelBox boxAt(const tesseract::PageIterator& it, tesseract::PageIteratorLevel level) {
   PixelBox b;
   it.BoundingBox(level, &b.left, &b.top, &b.right, &b.bottom);
   return b;
 }
 
-// The box of every grapheme of the line text: the union of the boxes of the symbols whose
-// bytes overlap it. Symbols are in text order and do not overlap, so one pass over both
-// sequences suffices.
-std::vector<std::optional<NormalizedRect>> graphemeBoxes(const LineUnderConstruction& line,
+void checkView(const ImageView& image) {
+  if (image.pixels == nullptr || image.width <= 0 || image.height <= 0 ||
+      image.bytesPerLine < std::ptrdiff_t{4} * image.width ||
+      image.bytesPerLine > std::numeric_limits<int>::max()) {
+    throw RecognitionError("the image is empty or malformed");
+  }
+}
+
+void setImage(tesseract::TessBaseAPI& api, const GreyImage& image, int resolution) {
+  api.SetImage(image.pixels.data(), image.width, image.height, 1, image.width);
+  api.SetSourceResolution(resolution);
+}
+
+// The layout's text lines, each as its words' boxes from left to right, in the layout's order.
+std::vector<std::vector<PixelBox>> layoutLines(tesseract::TessBaseAPI& api, const GreyImage& page) {
+  ClearOnExit clear(api);
+  api.SetPageSegMode(kLayoutSegmentation);
+  api.SetVariable("thresholding_method", std::to_string(kSauvolaThresholding).c_str());
+  setImage(api, page, kSourceResolution);
+  std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
+  std::vector<std::vector<PixelBox>> lines;
+  if (!it) {
+    return lines;
+  }
+  using tesseract::RIL_TEXTLINE;
+  using tesseract::RIL_WORD;
+  it->Begin();
+  do {
+    if (it->Empty(RIL_WORD) || !PTIsTextType(it->BlockType())) {
+      continue;
+    }
+    const PixelBox word = boxAt(*it, RIL_WORD);
+    if (word.height() > page.height / kMaxWordHeightShare) {
+      continue;
+    }
+    if (lines.empty() || it->IsAtBeginningOf(RIL_TEXTLINE)) {
+      lines.emplace_back();
+    }
+    lines.back().push_back(word);
+  } while (it->Next(RIL_WORD));
+  return lines;
+}
+
+// The strip recognised for a fragment: the fragment with a margin, so that the recogniser sees
+// whole glyphs and some background around them, clipped to the page.
+PixelBox stripAround(const PixelBox& fragment, const GreyImage& page) {
+  const int h = fragment.height();
+  const int dx = std::max(2, h / 2);
+  const int dy = std::max(2, h / 5);
+  return PixelBox{std::max(0, fragment.left - dx), std::max(0, fragment.top - dy),
+                  std::min(page.width, fragment.right + dx),
+                  std::min(page.height, fragment.bottom + dy)};
+}
+
+Zoom zoomFor(const PixelBox& fragment) {
+  return fragment.height() < kSmallText ? Zoom{2, 1} : Zoom{};
+}
+
+FragmentReading recogniseFragment(tesseract::TessBaseAPI& api, const GreyImage& page,
+                                  const PixelBox& fragment) {
+  const PixelBox area = stripAround(fragment, page);
+  const Zoom zoom = zoomFor(fragment);
+  const GreyImage strip = lineStrip(page, area, zoom);
+
+  ClearOnExit clear(api);
+  api.SetPageSegMode(kLineSegmentation);
+  api.SetVariable("thresholding_method", std::to_string(kOtsuThresholding).c_str());
+  setImage(api, strip, kSourceResolution * zoom.up / zoom.down);
+  if (api.Recognize(nullptr) != 0) {
+    throw RecognitionError("the recogniser failed on the image");
+  }
+  FragmentReading reading;
+  std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+  if (!it) {
+    return reading;
+  }
+  using tesseract::RIL_SYMBOL;
+  using tesseract::RIL_TEXTLINE;
+  using tesseract::RIL_WORD;
+  const auto toPage = [&](const PixelBox& b) {
+    // Exclusive right and bottom edges round up, so that a box never loses a page pixel.
+    const auto scaled = [&](int v, bool roundUp) {
+      return (v * zoom.down + (roundUp ? zoom.up - 1 : 0)) / zoom.up;
+    };
+    return PixelBox{area.left + scaled(b.left, false), area.top + scaled(b.top, false),
+                    area.left + scaled(b.right, true), area.top + scaled(b.bottom, true)};
+  };
+  // A single-line strip still yields several lines now and then (a stray mark above the
+  // text); their confidences are weighted by their symbols.
+  double weightedConfidence = 0;
+  float lineConfidence = 0;
+  it->Begin();
+  do {
+    if (it->Empty(RIL_SYMBOL)) {
+      continue;
+    }
+    if (it->IsAtBeginningOf(RIL_TEXTLINE)) {
+      lineConfidence = it->Confidence(RIL_TEXTLINE) / 100.0f;
+    }
+    const std::unique_ptr<const char[]> symbol(it->GetUTF8Text(RIL_SYMBOL));
+    if (!symbol || *symbol.get() == '\0') {
+      continue;
+    }
+    if (!reading.text.empty() && it->IsAtBeginningOf(RIL_WORD)) {
+      reading.text += ' ';
+    }
+    const std::size_t begin = reading.text.size();
+    reading.text += symbol.get();
+    reading.symbols.push_back(Symbol{begin, reading.text.size(), toPage(boxAt(*it, RIL_SYMBOL))});
+    weightedConfidence += lineConfidence;
+  } while (it->Next(RIL_SYMBOL));
+  if (!reading.symbols.empty()) {
+    reading.confidence = static_cast<float>(weightedConfidence / double(reading.symbols.size()));
+  }
+  return reading;
+}
+
+// Runs task(0) on the calling thread and task(1) to task(count - 1) on threads of their own,
+// and returns once all are done; then rethrows the first failure, on whichever thread.
+void runOnThreads(std::size_t count, const std::function<void(std::size_t)>& task) {
+  std::vector<std::exception_ptr> failures(count);
+  const auto guarded = [&](std::size_t t) {
+    try {
+      task(t);
+    } catch (...) {
+      failures[t] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (std::size_t t = 1; t < count; ++t) {
+    helpers.emplace_back(guarded, t);
+  }
+  guarded(0);
+  for (std::thread& helper : helpers) {
+    helper.join();
+  }
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) {
+      std::rethrow_exception(failure);
+    }
+  }
+}
+
+// Recognises every fragment, spread over the engines, one thread each. Fragments are handed
+// out longest first, which balances the threads' work; after a failure the others stop at
+// their next fragment.
+std::vector<FragmentReading> recogniseAll(
+    const std::vector<std::unique_ptr<tesseract::TessBaseAPI>>& engines, const GreyImage& page,
+    const std::vector<PixelBox>& fragments) {
+  std::vector<std::size_t> order(fragments.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  const auto cost = [&](std::size_t f) {
+    return double(fragments[f].width()) / std::max(1, fragments[f].height());
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return cost(a) > cost(b); });
+
+  std::vector<FragmentReading> readings(fragments.size());
+  std::atomic<std::size_t> next{0};
+  runOnThreads(engines.size(), [&](std::size_t t) {
+    try {
+      for (std::size_t i = next++; i < order.size(); i = next++) {
+        readings[order[i]] = recogniseFragment(*engines[t], page, fragments[order[i]]);
+      }
+    } catch (...) {
+      next = order.size();
+      throw;
+    }
+  });
+  return readings;
+}
+
+// One reading line, put together from its fragments' readings.
+struct AssembledLine {
+  PixelBox box;
+  FragmentReading reading;
+};
+
+AssembledLine assemble(const std::vector<std::size_t>& members,
+                       const std::vector<PixelBox>& fragments,
+                       std::vector<FragmentReading>& readings) {
+  AssembledLine line{fragments[members.front()], {}};
+  double weightedConfidence = 0;
+  for (const std::size_t f : members) {
+    line.box.unite(fragments[f]);
+    FragmentReading& part = readings[f];
+    if (part.text.empty()) {
+      continue;
+    }
+    if (!line.reading.text.empty()) {
+      line.reading.text += ' ';
+    }
+    const std::size_t offset = line.reading.text.size();
+    line.reading.text += part.text;
+    for (Symbol& s : part.symbols) {
+      line.reading.symbols.push_back(Symbol{s.begin + offset, s.end + offset, s.box});
+      // The strip's ink may reach a pixel beyond the layout's box; the line holds all of it.
+      line.box.unite(s.box);
+    }
+    weightedConfidence += double(part.confidence) * double(part.symbols.size());
+  }
+  if (!line.reading.symbols.empty()) {
+    line.reading.confidence =
+        static_cast<float>(weightedConfidence / double(line.reading.symbols.size()));
+  }
+  return line;
+}
+
+// Every grapheme's box spans the line's text height, widened by a quarter of it above and
+// below: a character's own ink (a digit reaches neither ascender nor descender height) is far
+// smaller than the text box that a reader, or a page's own layout, takes a number to occupy.
+PixelBox textBand(const std::vector<Symbol>& symbols, int pageHeight) {
+  PixelBox band = symbols.front().box;
+  for (const Symbol& s : symbols) {
+    band.unite(s.box);
+  }
+  const int pad = band.height() / 4;
+  band.top = std::max(0, band.top - pad);
+  band.bottom = std::min(pageHeight, band.bottom + pad);
+  return band;
+}
+
+// The box of every grapheme of the text: the union of the boxes of the symbols whose bytes
+// overlap it, stretched to the line's text band. Symbols are in text order and do not overlap,
+// so one pass over both sequences suffices.
+std::vector<std::optional<NormalizedRect>> graphemeBoxes(const FragmentReading& line,
                                                          icu::BreakIterator& graphemes,
-                                                         const Normalizer& normalize) {
+                                                         const Normalizer& normalize,
+                                                         int pageHeight) {
   UErrorCode status = U_ZERO_ERROR;
   UText* text = utext_openUTF8(nullptr, line.text.data(),
                                static_cast<std::int64_t>(line.text.size()), &status);
@@ -153,6 +365,7 @@ std::vector<std::optional<NormalizedRect>> graphemeBoxes(const LineUnderConstruc
   if (U_FAILURE(status)) {
     throw RecognitionError("cannot split recognised text into characters");
   }
+  const PixelBox band = textBand(line.symbols, pageHeight);
   std::vector<std::optional<NormalizedRect>> boxes;
   std::size_t firstSymbol = 0;
   std::int32_t begin = graphemes.first();
@@ -171,23 +384,35 @@ std::vector<std::optional<NormalizedRect>> graphemeBoxes(const LineUnderConstruc
         ink = line.symbols[s].box;
       }
     }
+    if (ink) {
+      ink->top = band.top;
+      ink->bottom = band.bottom;
+    }
     boxes.push_back(ink ? std::optional<NormalizedRect>(normalize(*ink)) : std::nullopt);
   }
   return boxes;
 }
 
-void checkView(const ImageView& image) {
-  if (image.pixels == nullptr || image.width <= 0 || image.height <= 0 ||
-      image.bytesPerLine < std::ptrdiff_t{4} * image.width ||
-      image.bytesPerLine > std::numeric_limits<int>::max()) {
-    throw RecognitionError("the image is empty or malformed");
+// Call with stderr silenced: a missing or damaged model is reported there.
+std::unique_ptr<tesseract::TessBaseAPI> startEngine(const char* prefix) {
+  // Dictionaries off: recognised text must not be corrected towards dictionary words. The
+  // engine's own inversion of doubtful lines is off too: every strip it sees is already
+  // dark-on-light, and the second pass would cost time on every low-confidence line.
+  const std::vector<std::string> names{
+      "load_system_dawg", "load_freq_dawg",   "load_unambig_dawg",  "load_punc_dawg",
+      "load_number_dawg", "load_bigram_dawg", "tessedit_do_invert", "debug_file"};
+  const std::vector<std::string> values{"0", "0", "0", "0", "0", "0", "0", "/dev/null"};
+  auto api = std::make_unique<tesseract::TessBaseAPI>();
+  if (api->Init(prefix, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0) {
+    throw RecognitionError("the recogniser cannot load its English model");
   }
+  return api;
 }
 
 }  // namespace
 
-TesseractRecognizer::TesseractRecognizer(std::unique_ptr<tesseract::TessBaseAPI> api)
-    : api_(std::move(api)) {}
+TesseractRecognizer::TesseractRecognizer(std::vector<Engine> engines)
+    : engines_(std::move(engines)) {}
 
 TesseractRecognizer::~TesseractRecognizer() = default;
 
@@ -204,42 +429,29 @@ std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create() {
       throw RecognitionError("no English model for the recogniser in TESSDATA_PREFIX");
     }
   }
-
-  // Dictionaries off: recognised text must not be corrected towards dictionary words.
-  const std::vector<std::string> names{"load_system_dawg", "load_freq_dawg",   "load_unambig_dawg",
-                                       "load_punc_dawg",   "load_number_dawg", "load_bigram_dawg",
-                                       "debug_file"};
-  const std::vector<std::string> values{"0", "0", "0", "0", "0", "0", "/dev/null"};
-
-  auto api = std::make_unique<tesseract::TessBaseAPI>();
-  int initStatus = 0;
-  {
-    SilencedStderr quiet;
-    initStatus = api->Init(hasPrefix ? prefix : nullptr, "eng", tesseract::OEM_LSTM_ONLY, nullptr,
-                           0, &names, &values, false);
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+  std::vector<Engine> engines;
+  // One after the other: starting an engine writes some of Tesseract's process-wide settings.
+  SilencedStderr quiet;
+  for (unsigned t = 0; t < threads; ++t) {
+    engines.push_back(startEngine(hasPrefix ? prefix : nullptr));
   }
-  if (initStatus != 0) {
-    throw RecognitionError("the recogniser cannot load its English model");
-  }
-  api->SetPageSegMode(kPageSegmentation);
-  return std::unique_ptr<TesseractRecognizer>(new TesseractRecognizer(std::move(api)));
+  return std::unique_ptr<TesseractRecognizer>(new TesseractRecognizer(std::move(engines)));
 }
 
 RecognitionResult TesseractRecognizer::recognize(const ImageView& image) {
   checkView(image);
-  ClearOnExit clear(*api_);
-  PixPtr converted;
-  if (image.layout == PixelLayout::Rgba) {
-    api_->SetImage(image.pixels, image.width, image.height, 4,
-                   static_cast<int>(image.bytesPerLine));
-  } else {
-    converted = rgbPixFromBgrx(image);
-    api_->SetImage(converted.get());
+  const GreyImage page = greyFrom(image);
+  const ReadingLines readingLines(kMaxGapInLine);
+
+  std::vector<PixelBox> fragments;
+  for (const std::vector<PixelBox>& words :
+       layoutLines(*engines_.front(), darkOnLight(page, kPolarityRadius))) {
+    for (const PixelBox& piece : readingLines.split(words)) {
+      fragments.push_back(piece);
+    }
   }
-  api_->SetSourceResolution(kSourceResolution);
-  if (api_->Recognize(nullptr) != 0) {
-    throw RecognitionError("the recogniser failed on the image");
-  }
+  std::vector<FragmentReading> readings = recogniseAll(engines_, page, fragments);
 
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::BreakIterator> graphemes(
@@ -247,43 +459,18 @@ RecognitionResult TesseractRecognizer::recognize(const ImageView& image) {
   if (U_FAILURE(status)) {
     throw RecognitionError("cannot split recognised text into characters");
   }
-
   const Normalizer normalize(image.width, image.height);
   RecognitionResult result;
-  std::vector<LineUnderConstruction> lines;
-  std::unique_ptr<tesseract::ResultIterator> it(api_->GetIterator());
-  if (!it) {
-    return result;
-  }
-  using tesseract::RIL_SYMBOL;
-  using tesseract::RIL_TEXTLINE;
-  using tesseract::RIL_WORD;
-  it->Begin();
-  do {
-    if (it->Empty(RIL_SYMBOL)) {
+  for (const std::vector<std::size_t>& members : readingLines.group(fragments)) {
+    AssembledLine line = assemble(members, fragments, readings);
+    if (line.reading.symbols.empty()) {
       continue;
     }
-    if (lines.empty() || it->IsAtBeginningOf(RIL_TEXTLINE)) {
-      lines.push_back(LineUnderConstruction{
-          normalize(boxAt(*it, RIL_TEXTLINE)), it->Confidence(RIL_TEXTLINE) / 100.0f, {}, {}});
-    } else if (it->IsAtBeginningOf(RIL_WORD)) {
-      lines.back().text += ' ';
-    }
-    LineUnderConstruction& line = lines.back();
-    const std::unique_ptr<const char[]> symbol(it->GetUTF8Text(RIL_SYMBOL));
-    if (!symbol) {
-      continue;
-    }
-    const std::size_t begin = line.text.size();
-    line.text += symbol.get();
-    line.symbols.push_back(Symbol{begin, line.text.size(), boxAt(*it, RIL_SYMBOL)});
-  } while (it->Next(RIL_SYMBOL));
-
-  result.reserve(lines.size());
-  for (LineUnderConstruction& line : lines) {
-    std::vector<std::optional<NormalizedRect>> boxes = graphemeBoxes(line, *graphemes, normalize);
+    std::vector<std::optional<NormalizedRect>> boxes =
+        graphemeBoxes(line.reading, *graphemes, normalize, image.height);
     result.push_back(RecognizedLine{
-        line.box, TextCandidate{std::move(line.text), line.confidence, std::move(boxes)}});
+        normalize(line.box),
+        TextCandidate{std::move(line.reading.text), line.reading.confidence, std::move(boxes)}});
   }
   return result;
 }

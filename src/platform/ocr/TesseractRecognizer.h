@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "recognition/TextRecognizer.h"
 
@@ -10,9 +11,11 @@ class TessBaseAPI;
 
 namespace vv {
 
-// Text recognition with Tesseract's LSTM engine and its English model, dictionaries off. Lines
-// come in Tesseract's order with their confidence on a 0 to 1 scale and a box for every
-// grapheme of their text, all in normalised bottom-left coordinates exactly as measured.
+// Text recognition with Tesseract's LSTM engine and its English model, dictionaries off.
+// The page layout is found once; its lines are then re-formed into what a person reads as one
+// line (see ReadingLines), and their pieces are recognised in parallel, each on its own strip
+// turned dark-on-light and contrast-stretched. Lines come with their confidence on a 0 to 1
+// scale and a box for every grapheme of their text, in normalised bottom-left coordinates.
 // Neither Tesseract nor Leptonica writes anything to the standard streams on its behalf.
 class TesseractRecognizer final : public TextRecognizer {
  public:
@@ -28,9 +31,11 @@ class TesseractRecognizer final : public TextRecognizer {
   RecognitionResult recognize(const ImageView& image) override;
 
  private:
-  explicit TesseractRecognizer(std::unique_ptr<tesseract::TessBaseAPI> api);
+  using Engine = std::unique_ptr<tesseract::TessBaseAPI>;
+  explicit TesseractRecognizer(std::vector<Engine> engines);
 
-  std::unique_ptr<tesseract::TessBaseAPI> api_;
+  // One per thread that recognises; the first also finds the layout.
+  std::vector<Engine> engines_;
 };
 
 }  // namespace vv
