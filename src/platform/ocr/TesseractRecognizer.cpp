@@ -393,20 +393,20 @@ std::vector<std::optional<NormalizedRect>> graphemeBoxes(const FragmentReading& 
   return boxes;
 }
 
-// Call with stderr silenced: a missing or damaged model is reported there.
-std::unique_ptr<tesseract::TessBaseAPI> startEngine(const char* prefix) {
+// Call with stderr silenced: a missing or damaged model is reported there. Engines may start
+// side by side: what they set is their own, apart from the process-wide debug_file, which
+// create() sets beforehand.
+void startEngine(tesseract::TessBaseAPI& api, const char* prefix) {
   // Dictionaries off: recognised text must not be corrected towards dictionary words. The
   // engine's own inversion of doubtful lines is off too: every strip it sees is already
   // dark-on-light, and the second pass would cost time on every low-confidence line.
-  const std::vector<std::string> names{
-      "load_system_dawg", "load_freq_dawg",   "load_unambig_dawg",  "load_punc_dawg",
-      "load_number_dawg", "load_bigram_dawg", "tessedit_do_invert", "debug_file"};
-  const std::vector<std::string> values{"0", "0", "0", "0", "0", "0", "0", "/dev/null"};
-  auto api = std::make_unique<tesseract::TessBaseAPI>();
-  if (api->Init(prefix, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0) {
+  const std::vector<std::string> names{"load_system_dawg",  "load_freq_dawg",   "load_unambig_dawg",
+                                       "load_punc_dawg",    "load_number_dawg", "load_bigram_dawg",
+                                       "tessedit_do_invert"};
+  const std::vector<std::string> values{"0", "0", "0", "0", "0", "0", "0"};
+  if (api.Init(prefix, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0) {
     throw RecognitionError("the recogniser cannot load its English model");
   }
-  return api;
 }
 
 }  // namespace
@@ -430,12 +430,16 @@ std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create() {
     }
   }
   const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
-  std::vector<Engine> engines;
-  // One after the other: starting an engine writes some of Tesseract's process-wide settings.
-  SilencedStderr quiet;
-  for (unsigned t = 0; t < threads; ++t) {
-    engines.push_back(startEngine(hasPrefix ? prefix : nullptr));
+  std::vector<Engine> engines(threads);
+  for (Engine& engine : engines) {
+    engine = std::make_unique<tesseract::TessBaseAPI>();
   }
+  // Tesseract's diagnostics go to stderr unless this process-wide setting names a file.
+  engines.front()->SetVariable("debug_file", "/dev/null");
+  // Loading the model is most of a process's start-up; the engines load theirs in parallel.
+  SilencedStderr quiet;
+  runOnThreads(threads,
+               [&](std::size_t t) { startEngine(*engines[t], hasPrefix ? prefix : nullptr); });
   return std::unique_ptr<TesseractRecognizer>(new TesseractRecognizer(std::move(engines)));
 }
 
