@@ -324,8 +324,11 @@ AssembledLine assemble(const std::vector<std::size_t>& members,
     line.reading.text += part.text;
     for (Symbol& s : part.symbols) {
       line.reading.symbols.push_back(Symbol{s.begin + offset, s.end + offset, s.box});
-      // The strip's ink may reach a pixel beyond the layout's box; the line holds all of it.
-      line.box.unite(s.box);
+      // The strip's ink may reach a pixel beyond the layout's box at either end; the line
+      // holds all of its characters. Its height stays the layout's: a stray mark the strip
+      // caught above or below the text must not make the line taller.
+      line.box.left = std::min(line.box.left, s.box.left);
+      line.box.right = std::max(line.box.right, s.box.right);
     }
     weightedConfidence += double(part.confidence) * double(part.symbols.size());
   }
@@ -339,15 +342,35 @@ AssembledLine assemble(const std::vector<std::size_t>& members,
 // Every grapheme's box spans the line's text height, widened by a quarter of it above and
 // below: a character's own ink (a digit reaches neither ascender nor descender height) is far
 // smaller than the text box that a reader, or a page's own layout, takes a number to occupy.
+// The text height is that of the line's typical symbols: a stray mark read along with the
+// text (a bubble's corner, a timestamp's edge) must not stretch it, nor may the layout's box,
+// which on a small bubble may hold the bubble itself.
 PixelBox textBand(const std::vector<Symbol>& symbols, int pageHeight) {
-  PixelBox band = symbols.front().box;
+  const auto median = [&](auto measure) {
+    std::vector<int> values;
+    for (const Symbol& s : symbols) {
+      values.push_back(measure(s.box));
+    }
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+  };
+  const int height = median([](const PixelBox& b) { return b.height(); });
+  const int centre = median([](const PixelBox& b) { return b.top + b.bottom; });
+  std::optional<PixelBox> band;
   for (const Symbol& s : symbols) {
-    band.unite(s.box);
+    const bool typical =
+        s.box.height() <= 2 * height && std::abs(s.box.top + s.box.bottom - centre) <= 2 * height;
+    if (typical && band) {
+      band->unite(s.box);
+    } else if (typical) {
+      band = s.box;
+    }
   }
-  const int pad = band.height() / 4;
-  band.top = std::max(0, band.top - pad);
-  band.bottom = std::min(pageHeight, band.bottom + pad);
-  return band;
+  PixelBox result = band.value_or(symbols.front().box);
+  const int pad = result.height() / 4;
+  result.top = std::max(0, result.top - pad);
+  result.bottom = std::min(pageHeight, result.bottom + pad);
+  return result;
 }
 
 // The box of every grapheme of the text: the union of the boxes of the symbols whose bytes
