@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace vv {
@@ -95,6 +96,31 @@ TEST(GreyImageTest, ReducedAveragesBlocksAndDropsPartialOnes) {
   EXPECT_EQ(half.width, 2);
   EXPECT_EQ(half.height, 1);
   EXPECT_EQ(half.pixels, (std::vector<std::uint8_t>{50, 200}));
+}
+
+// Two lines of text above and below the middle, a plain band between them and a gradient
+// (no edges) across the whole page.
+TEST(GreyImageTest, ThePageIsCutOnlyAcrossABlankBand) {
+  GreyImage page(120, 90);
+  for (int y = 0; y < page.height; ++y) {
+    for (int x = 0; x < page.width; ++x) {
+      page.at(x, y) = static_cast<std::uint8_t>(150 + x / 2);
+    }
+  }
+  fill(page, PixelBox{10, 30, 100, 40}, 0);
+  fill(page, PixelBox{10, 52, 100, 60}, 0);
+  const std::optional<int> cut = blankRowNearMiddle(page);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(*cut, 46);  // the middle of rows 40 to 51
+
+  const GreyImage below = rowsOf(page, *cut, page.height);
+  EXPECT_EQ(below.height, 44);
+  EXPECT_EQ(below.at(10, 52 - *cut), 0);
+  EXPECT_EQ(below.at(5, 0), page.at(5, *cut));
+
+  // Something tall across the middle third leaves no row to cut at.
+  fill(page, PixelBox{60, 25, 62, 70}, 0);
+  EXPECT_FALSE(blankRowNearMiddle(page));
 }
 
 }  // namespace

@@ -78,12 +78,18 @@ std::string digitsOf(const std::string& number) {
 
 class TesseractRecognizerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { recognizer_ = TesseractRecognizer::create().release(); }
+  static void SetUpTestSuite() {
+    recognizer_ = TesseractRecognizer::create().release();
+    readsEverything_ = TesseractRecognizer::create(ReadingScope::Everything).release();
+  }
   static void TearDownTestSuite() {
     delete recognizer_;
-    recognizer_ = nullptr;
+    delete readsEverything_;
+    recognizer_ = readsEverything_ = nullptr;
   }
+  // Reads what a phone scan needs, as the product does.
   static TesseractRecognizer& recognizer() { return *recognizer_; }
+  static TesseractRecognizer& readsEverything() { return *readsEverything_; }
 
   static fs::path corpusImage(const std::string& name) {
     const fs::path path = fs::path(VV_CORPUS_DIR) / name;
@@ -92,9 +98,11 @@ class TesseractRecognizerTest : public ::testing::Test {
 
  private:
   static TesseractRecognizer* recognizer_;
+  static TesseractRecognizer* readsEverything_;
 };
 
 TesseractRecognizer* TesseractRecognizerTest::recognizer_ = nullptr;
+TesseractRecognizer* TesseractRecognizerTest::readsEverything_ = nullptr;
 
 TEST_F(TesseractRecognizerTest, ABlankImageHasNoLines) {
   for (const PixelLayout layout : {PixelLayout::Rgba, PixelLayout::Bgrx}) {
@@ -124,7 +132,7 @@ TEST_F(TesseractRecognizerTest, LinesCarryTextConfidenceAndCharacterBoxes) {
   }
   const PixPtr pix = readRgba(path);
   ASSERT_TRUE(pix);
-  const RecognitionResult lines = recognizer().recognize(viewOf(pix.get()));
+  const RecognitionResult lines = readsEverything().recognize(viewOf(pix.get()));
   ASSERT_GT(lines.size(), 20u);
   const double slack = 1e-9;
   for (const RecognizedLine& line : lines) {
@@ -186,8 +194,37 @@ TEST_P(CorpusNumbers, FindsEveryExpectedNumber) {
   }
 }
 
+// Reading only the lines a phone scan needs gives the very matches that reading every line
+// gives: numbers, boxes, labels and context alike.
+TEST_P(CorpusNumbers, ReadingLessChangesNoMatch) {
+  const fs::path image = corpusImage(GetParam());
+  if (image.empty()) {
+    GTEST_SKIP() << "no corpus";
+  }
+  const PixPtr pix = readRgba(image);
+  ASSERT_TRUE(pix);
+  const LibPhoneNumberDetector detector("US");
+  const RecognitionResult some = recognizer().recognize(viewOf(pix.get()));
+  const RecognitionResult all = readsEverything().recognize(viewOf(pix.get()));
+  EXPECT_LT(some.size(), all.size());
+  const PhoneMatches expected = phoneMatches(all, detector);
+  const PhoneMatches found = phoneMatches(some, detector);
+  ASSERT_EQ(found.size(), expected.size());
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    EXPECT_EQ(found[i].number(), expected[i].number());
+    EXPECT_EQ(found[i].kind(), expected[i].kind());
+    EXPECT_EQ(found[i].context(), expected[i].context());
+    EXPECT_EQ(found[i].box().x, expected[i].box().x);
+    EXPECT_EQ(found[i].box().y, expected[i].box().y);
+    EXPECT_EQ(found[i].box().width, expected[i].box().width);
+    EXPECT_EQ(found[i].box().height, expected[i].box().height);
+  }
+}
+
+// Two pages of search results, and a dark chat whose numbers sit in light bubbles.
 INSTANTIATE_TEST_SUITE_P(Screens, CorpusNumbers,
-                         ::testing::Values("dev_03_search.png", "dev_20_search.png"));
+                         ::testing::Values("dev_03_search.png", "dev_20_search.png",
+                                           "dev_23_chat.png"));
 
 // A scoped environment variable.
 class ScopedEnv {

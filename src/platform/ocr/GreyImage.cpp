@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdlib>
 
 namespace vv {
 
@@ -12,6 +13,9 @@ constexpr int kMidGrey = 128;
 // Grey levels closer than this to the background count as background when telling ink from
 // background; anti-aliasing spreads a few levels around it.
 constexpr int kInkDistance = 40;
+// Neighbouring pixels further apart than this in grey level make an edge: a row crossing ink
+// has some, a row across a plain background or a smooth gradient has none.
+constexpr int kEdgeStep = 24;
 // Below this spread a strip holds no text worth stretching; leaving it alone keeps noise and
 // faint gradients from being blown up into ink.
 constexpr int kMinSpread = 24;
@@ -199,6 +203,44 @@ GreyImage lineStrip(const GreyImage& page, const PixelBox& box, Zoom zoom) {
     return enlarged(strip, zoom.up);
   }
   return zoom.down > 1 ? reduced(strip, zoom.down) : strip;
+}
+
+GreyImage rowsOf(const GreyImage& image, int top, int bottom) {
+  GreyImage part(image.width, bottom - top);
+  const auto from = image.pixels.begin() + std::ptrdiff_t(top) * image.width;
+  std::copy(from, from + std::ptrdiff_t(part.height) * image.width, part.pixels.begin());
+  return part;
+}
+
+std::optional<int> blankRowNearMiddle(const GreyImage& page) {
+  const auto blank = [&](int y) {
+    for (int x = 1; x < page.width; ++x) {
+      if (std::abs(int(page.at(x, y)) - int(page.at(x - 1, y))) > kEdgeStep) {
+        return false;
+      }
+    }
+    return true;
+  };
+  const int middle = page.height / 2;
+  const int reach = page.height / 6;
+  // Outward from the middle, so that the first blank row found is the nearest.
+  for (int offset = 0; offset <= reach; ++offset) {
+    for (const int y : {middle - offset, middle + offset}) {
+      if (y <= 0 || y >= page.height || !blank(y)) {
+        continue;
+      }
+      int top = y;
+      int bottom = y;
+      while (top > 0 && blank(top - 1)) {
+        --top;
+      }
+      while (bottom + 1 < page.height && blank(bottom + 1)) {
+        ++bottom;
+      }
+      return (top + bottom + 1) / 2;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace vv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/ocr/PixelBox.h"
@@ -46,6 +47,14 @@ GreyImage darkOnLight(const GreyImage& page, int radius);
 // resized by `zoom` (bilinear enlargement, box-filter reduction). `box` must lie within the
 // page.
 GreyImage lineStrip(const GreyImage& page, const PixelBox& box, Zoom zoom);
+
+// Rows `top` to `bottom` (exclusive) of the image, which must hold them.
+GreyImage rowsOf(const GreyImage& image, int top, int bottom);
+
+// A row at which the page can be cut in two without cutting through anything on it: the middle
+// of the band of blank rows (no edge between neighbouring pixels) nearest the page's middle,
+// within its middle third. None when no row there is blank.
+std::optional<int> blankRowNearMiddle(const GreyImage& page);
 
 // The image reduced `factor` times in both directions, each pixel the mean of the block it
 // replaces; a partial block at the right or bottom edge is dropped.

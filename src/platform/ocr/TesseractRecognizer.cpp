@@ -9,21 +9,26 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <limits>
-#include <numeric>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/ocr/DigitRuns.h"
 #include "platform/ocr/GreyImage.h"
 #include "platform/ocr/PixelBox.h"
 #include "platform/ocr/ReadingLines.h"
+#include "platform/ocr/ReadingScope.h"
+#include "recognition/NumberFilter.h"
 
 namespace vv {
 
@@ -141,12 +146,18 @@ void setImage(tesseract::TessBaseAPI& api, const GreyImage& image, int resolutio
   api.SetSourceResolution(resolution);
 }
 
-// The layout's text lines, each as its words' boxes from left to right, in the layout's order.
-std::vector<std::vector<PixelBox>> layoutLines(tesseract::TessBaseAPI& api, const GreyImage& page) {
+// The layout's text lines in `part`, a band of the page that starts at page row `top`, each as
+// its words' boxes (in page pixels) from left to right, in the layout's order. Words taller
+// than `maxWordHeight` are left out.
+std::vector<std::vector<PixelBox>> layoutLines(tesseract::TessBaseAPI& api, const GreyImage& part,
+                                               int top, int maxWordHeight) {
   ClearOnExit clear(api);
   api.SetPageSegMode(kLayoutSegmentation);
   api.SetVariable("thresholding_method", std::to_string(kSauvolaThresholding).c_str());
-  setImage(api, page, kSourceResolution);
+  // Table detection costs more than the rest of the layout on a spreadsheet and changes
+  // nothing: cells come out as lines either way, and ReadingLines joins a row's cells.
+  api.SetVariable("textord_tabfind_find_tables", "0");
+  setImage(api, part, kSourceResolution);
   std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
   std::vector<std::vector<PixelBox>> lines;
   if (!it) {
@@ -159,10 +170,12 @@ std::vector<std::vector<PixelBox>> layoutLines(tesseract::TessBaseAPI& api, cons
     if (it->Empty(RIL_WORD) || !PTIsTextType(it->BlockType())) {
       continue;
     }
-    const PixelBox word = boxAt(*it, RIL_WORD);
-    if (word.height() > page.height / kMaxWordHeightShare) {
+    PixelBox word = boxAt(*it, RIL_WORD);
+    if (word.height() > maxWordHeight) {
       continue;
     }
+    word.top += top;
+    word.bottom += top;
     if (lines.empty() || it->IsAtBeginningOf(RIL_TEXTLINE)) {
       lines.emplace_back();
     }
@@ -186,16 +199,26 @@ Zoom zoomFor(const PixelBox& fragment) {
   return fragment.height() < kSmallText ? Zoom{2, 1} : Zoom{};
 }
 
-FragmentReading recogniseFragment(tesseract::TessBaseAPI& api, const GreyImage& page,
-                                  const PixelBox& fragment) {
+// A fragment's strip as the recogniser sees it, and where on the page it came from.
+struct Strip {
+  PixelBox area;
+  Zoom zoom;
+  GreyImage image;
+};
+
+Strip stripFor(const PixelBox& fragment, const GreyImage& page) {
   const PixelBox area = stripAround(fragment, page);
   const Zoom zoom = zoomFor(fragment);
-  const GreyImage strip = lineStrip(page, area, zoom);
+  return Strip{area, zoom, lineStrip(page, area, zoom)};
+}
 
+FragmentReading recogniseStrip(tesseract::TessBaseAPI& api, const Strip& strip) {
+  const PixelBox& area = strip.area;
+  const Zoom zoom = strip.zoom;
   ClearOnExit clear(api);
   api.SetPageSegMode(kLineSegmentation);
   api.SetVariable("thresholding_method", std::to_string(kOtsuThresholding).c_str());
-  setImage(api, strip, kSourceResolution * zoom.up / zoom.down);
+  setImage(api, strip.image, kSourceResolution * zoom.up / zoom.down);
   if (api.Recognize(nullptr) != 0) {
     throw RecognitionError("the recogniser failed on the image");
   }
@@ -271,33 +294,80 @@ void runOnThreads(std::size_t count, const std::function<void(std::size_t)>& tas
   }
 }
 
-// Recognises every fragment, spread over the engines, one thread each. Fragments are handed
-// out longest first, which balances the threads' work; after a failure the others stop at
-// their next fragment.
-std::vector<FragmentReading> recogniseAll(
-    const std::vector<std::unique_ptr<tesseract::TessBaseAPI>>& engines, const GreyImage& page,
-    const std::vector<PixelBox>& fragments) {
-  std::vector<std::size_t> order(fragments.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  const auto cost = [&](std::size_t f) {
-    return double(fragments[f].width()) / std::max(1, fragments[f].height());
-  };
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return cost(a) > cost(b); });
-
-  std::vector<FragmentReading> readings(fragments.size());
+// Calls work(thread, item) for every item from 0 to count - 1, spread over `threads` threads;
+// items are handed out in order, one at a time. After a failure the other threads stop at
+// their next item.
+void forEachInParallel(std::size_t threads, std::size_t count,
+                       const std::function<void(std::size_t, std::size_t)>& work) {
   std::atomic<std::size_t> next{0};
-  runOnThreads(engines.size(), [&](std::size_t t) {
+  runOnThreads(threads, [&](std::size_t t) {
     try {
-      for (std::size_t i = next++; i < order.size(); i = next++) {
-        readings[order[i]] = recogniseFragment(*engines[t], page, fragments[order[i]]);
+      for (std::size_t i = next++; i < count; i = next++) {
+        work(t, i);
       }
     } catch (...) {
-      next = order.size();
+      next = count;
       throw;
     }
   });
+}
+
+// The strip of every fragment, and whether it may show a phone number.
+struct Inspection {
+  std::vector<Strip> strips;
+  std::vector<bool> mayShowNumber;
+};
+
+Inspection inspect(std::size_t threads, const GreyImage& page,
+                   const std::vector<PixelBox>& fragments, ReadingScope scope) {
+  Inspection inspection{std::vector<Strip>(fragments.size()), std::vector<bool>(fragments.size())};
+  std::vector<char> digitRun(fragments.size(), 0);
+  forEachInParallel(threads, fragments.size(), [&](std::size_t, std::size_t f) {
+    inspection.strips[f] = stripFor(fragments[f], page);
+    digitRun[f] = scope == ReadingScope::Everything ||
+                  mayShowDigitRun(inspection.strips[f].image, NumberFilter::kMinDigits);
+  });
+  std::copy(digitRun.begin(), digitRun.end(), inspection.mayShowNumber.begin());
+  return inspection;
+}
+
+// Recognises the strips named in `wanted`, spread over the engines, one thread each. The
+// longest go first, which balances the threads' work.
+std::vector<FragmentReading> recogniseStrips(
+    const std::vector<std::unique_ptr<tesseract::TessBaseAPI>>& engines,
+    const std::vector<Strip>& strips, std::vector<std::size_t> wanted) {
+  const auto cost = [&](std::size_t f) {
+    return double(strips[f].image.width) / std::max(1, strips[f].image.height);
+  };
+  std::stable_sort(wanted.begin(), wanted.end(),
+                   [&](std::size_t a, std::size_t b) { return cost(a) > cost(b); });
+  std::vector<FragmentReading> readings(strips.size());
+  forEachInParallel(engines.size(), wanted.size(), [&](std::size_t t, std::size_t i) {
+    readings[wanted[i]] = recogniseStrip(*engines[t], strips[wanted[i]]);
+  });
   return readings;
+}
+
+// The text lines of the whole page (see layoutLines). Where a blank row runs across the page
+// near its middle, the halves above and below it are laid out at once on two engines: nothing
+// on the page crosses that row, so no line is cut, and each half's lines keep their order.
+std::vector<std::vector<PixelBox>> pageLayout(
+    const std::vector<std::unique_ptr<tesseract::TessBaseAPI>>& engines, const GreyImage& page) {
+  const int maxWordHeight = page.height / kMaxWordHeightShare;
+  const std::optional<int> cut =
+      engines.size() > 1 ? blankRowNearMiddle(page) : std::optional<int>();
+  if (!cut) {
+    return layoutLines(*engines.front(), page, 0, maxWordHeight);
+  }
+  const std::array<int, 3> bounds{0, *cut, page.height};
+  std::array<std::vector<std::vector<PixelBox>>, 2> halves;
+  runOnThreads(2, [&](std::size_t h) {
+    halves[h] =
+        layoutLines(*engines[h], rowsOf(page, bounds[h], bounds[h + 1]), bounds[h], maxWordHeight);
+  });
+  std::vector<std::vector<PixelBox>> lines = std::move(halves[0]);
+  std::move(halves[1].begin(), halves[1].end(), std::back_inserter(lines));
+  return lines;
 }
 
 // One reading line, put together from its fragments' readings.
@@ -434,12 +504,12 @@ void startEngine(tesseract::TessBaseAPI& api, const char* prefix) {
 
 }  // namespace
 
-TesseractRecognizer::TesseractRecognizer(std::vector<Engine> engines)
-    : engines_(std::move(engines)) {}
+TesseractRecognizer::TesseractRecognizer(std::vector<Engine> engines, ReadingScope scope)
+    : engines_(std::move(engines)), scope_(scope) {}
 
 TesseractRecognizer::~TesseractRecognizer() = default;
 
-std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create() {
+std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create(ReadingScope scope) {
   // Leptonica's messages go to stderr unless turned off; the setting is process-wide.
   setMsgSeverity(L_SEVERITY_NONE);
 
@@ -463,7 +533,7 @@ std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create() {
   SilencedStderr quiet;
   runOnThreads(threads,
                [&](std::size_t t) { startEngine(*engines[t], hasPrefix ? prefix : nullptr); });
-  return std::unique_ptr<TesseractRecognizer>(new TesseractRecognizer(std::move(engines)));
+  return std::unique_ptr<TesseractRecognizer>(new TesseractRecognizer(std::move(engines), scope));
 }
 
 RecognitionResult TesseractRecognizer::recognize(const ImageView& image) {
@@ -473,12 +543,57 @@ RecognitionResult TesseractRecognizer::recognize(const ImageView& image) {
 
   std::vector<PixelBox> fragments;
   for (const std::vector<PixelBox>& words :
-       layoutLines(*engines_.front(), darkOnLight(page, kPolarityRadius))) {
+       pageLayout(engines_, darkOnLight(page, kPolarityRadius))) {
     for (const PixelBox& piece : readingLines.split(words)) {
       fragments.push_back(piece);
     }
   }
-  std::vector<FragmentReading> readings = recogniseAll(engines_, page, fragments);
+  const std::vector<std::vector<std::size_t>> lines = readingLines.group(fragments);
+  const Inspection inspection = inspect(engines_.size(), page, fragments, scope_);
+
+  std::vector<PixelBox> lineBoxes;
+  std::vector<bool> mayShowNumber;
+  for (const std::vector<std::size_t>& members : lines) {
+    PixelBox box = fragments[members.front()];
+    bool digits = false;
+    for (const std::size_t f : members) {
+      box.unite(fragments[f]);
+      digits = digits || inspection.mayShowNumber[f];
+    }
+    lineBoxes.push_back(box);
+    mayShowNumber.push_back(digits);
+  }
+  const auto membersOf = [&](const std::vector<bool>& chosen) {
+    std::vector<std::size_t> members;
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+      if (chosen[l]) {
+        members.insert(members.end(), lines[l].begin(), lines[l].end());
+      }
+    }
+    return members;
+  };
+  std::vector<bool> wanted = mayShowNumber;
+  std::vector<FragmentReading> readings =
+      recogniseStrips(engines_, inspection.strips, membersOf(wanted));
+  if (scope_ == ReadingScope::PhoneNumbers) {
+    // Only now is it known which numbers stand alone on their lines and need the line above.
+    std::vector<bool> alone(lines.size(), false);
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+      alone[l] = wanted[l] && std::all_of(lines[l].begin(), lines[l].end(), [&](std::size_t f) {
+                   return mayBeNumbersAlone(readings[f].text);
+                 });
+    }
+    std::vector<bool> above = linesAbove(lineBoxes, alone, page.width, page.height);
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+      above[l] = above[l] && !wanted[l];
+      wanted[l] = wanted[l] || above[l];
+    }
+    std::vector<FragmentReading> more =
+        recogniseStrips(engines_, inspection.strips, membersOf(above));
+    for (const std::size_t f : membersOf(above)) {
+      readings[f] = std::move(more[f]);
+    }
+  }
 
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::BreakIterator> graphemes(
@@ -488,8 +603,11 @@ RecognitionResult TesseractRecognizer::recognize(const ImageView& image) {
   }
   const Normalizer normalize(image.width, image.height);
   RecognitionResult result;
-  for (const std::vector<std::size_t>& members : readingLines.group(fragments)) {
-    AssembledLine line = assemble(members, fragments, readings);
+  for (std::size_t l = 0; l < lines.size(); ++l) {
+    if (!wanted[l]) {
+      continue;
+    }
+    AssembledLine line = assemble(lines[l], fragments, readings);
     if (line.reading.symbols.empty()) {
       continue;
     }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ocr/ReadingScope.h"
 #include "recognition/TextRecognizer.h"
 
 namespace tesseract {
@@ -22,7 +23,8 @@ class TesseractRecognizer final : public TextRecognizer {
   // A working recogniser, or RecognitionError when the engine cannot start (for one, when
   // there is no English model). The model lives in the directory named by TESSDATA_PREFIX
   // when that is set, else in the library's own data directory.
-  static std::unique_ptr<TesseractRecognizer> create();
+  static std::unique_ptr<TesseractRecognizer> create(
+      ReadingScope scope = ReadingScope::PhoneNumbers);
 
   ~TesseractRecognizer() override;
   TesseractRecognizer(const TesseractRecognizer&) = delete;
@@ -32,10 +34,11 @@ class TesseractRecognizer final : public TextRecognizer {
 
  private:
   using Engine = std::unique_ptr<tesseract::TessBaseAPI>;
-  explicit TesseractRecognizer(std::vector<Engine> engines);
+  TesseractRecognizer(std::vector<Engine> engines, ReadingScope scope);
 
   // One per thread that recognises; the first also finds the layout.
   std::vector<Engine> engines_;
+  ReadingScope scope_;
 };
 
 }  // namespace vv
