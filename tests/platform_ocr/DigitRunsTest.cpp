@@ -9,6 +9,7 @@ namespace {
 
 // Glyphs drawn as solid blocks on a white strip, one character per glyph, from left to right:
 //   D  a digit (cap height, on the baseline)     x  an x-height letter
+//   W  two digits that touch
 //   p  a descender letter                        -  a hyphen (a small mark at mid-height)
 //   (  a bracket (above the cap line, below the baseline)
 //   :  a glyph broken into two pieces stacked over one another (thin strokes of small text)
@@ -18,7 +19,7 @@ constexpr int kCap = 20;
 constexpr int kBaseline = 26;
 
 GreyImage stripOf(std::string_view glyphs, int gapAfterFirst = 0) {
-  const int width = 8 + static_cast<int>(glyphs.size()) * 14 + gapAfterFirst;
+  const int width = 8 + static_cast<int>(glyphs.size()) * 28 + gapAfterFirst;
   GreyImage strip(width, kBaseline + 10);
   std::fill(strip.pixels.begin(), strip.pixels.end(), 255);
   const auto block = [&](int left, int top, int right, int bottom) {
@@ -33,6 +34,9 @@ GreyImage stripOf(std::string_view glyphs, int gapAfterFirst = 0) {
     switch (glyphs[i]) {
       case 'D':
         block(x, kBaseline - kCap, x + 11, kBaseline);
+        break;
+      case 'W':
+        block(x, kBaseline - kCap, x + 25, kBaseline);
         break;
       case 'x':
         block(x, kBaseline - 14, x + 11, kBaseline);
@@ -53,7 +57,7 @@ GreyImage stripOf(std::string_view glyphs, int gapAfterFirst = 0) {
       default:
         break;
     }
-    x += 14 + (i == 0 ? gapAfterFirst : 0);
+    x += (glyphs[i] == 'W' ? 28 : 14) + (i == 0 ? gapAfterFirst : 0);
   }
   return strip;
 }
@@ -62,7 +66,10 @@ TEST(DigitRunsTest, NumbersShowARunOfDigitShapedGlyphs) {
   EXPECT_TRUE(mayShowDigitRun(stripOf("DDD-DDD-DDDD"), 7));
   EXPECT_TRUE(mayShowDigitRun(stripOf("(DDD) DDD-DDDD"), 7));
   EXPECT_TRUE(mayShowDigitRun(stripOf("xpx: DDD DDDD"), 7));
-  // Broken glyphs are put back together.
+  // Glyphs that touch count as the digits that fit into them; broken ones are put back
+  // together.
+  EXPECT_TRUE(mayShowDigitRun(stripOf("WW WW"), 7));
+  EXPECT_FALSE(mayShowDigitRun(stripOf("WWW"), 7));
   EXPECT_TRUE(mayShowDigitRun(stripOf("::: ::::"), 7));
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -74,9 +75,8 @@ Json errorLine(const std::string& image, std::string_view error) {
   return Json{{"image", image}, {"error", error}};
 }
 
-Json scanImage(const std::string& path, vv::TextRecognizer& recognizer,
+Json scanImage(const std::string& path, const PixPtr& pix, vv::TextRecognizer& recognizer,
                const vv::PhoneDetector& detector) {
-  const PixPtr pix = readRgba(path);
   if (!pix) {
     return errorLine(path, "cannot read the image");
   }
@@ -125,9 +125,13 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // Loading the model takes longer than decoding an image; the first image is decoded meanwhile.
+  std::future<std::unique_ptr<vv::TesseractRecognizer>> starting =
+      std::async(std::launch::async, [] { return vv::TesseractRecognizer::create(); });
+  PixPtr first = readRgba(images.front());
   std::unique_ptr<vv::TextRecognizer> recognizer;
   try {
-    recognizer = vv::TesseractRecognizer::create();
+    recognizer = starting.get();
   } catch (const vv::RecognitionError&) {
     for (const std::string& image : images) {
       printLine(errorLine(image, "the recogniser cannot start"));
@@ -137,10 +141,12 @@ int main(int argc, char** argv) {
   const vv::LibPhoneNumberDetector detector(vv::LibPhoneNumberDetector::defaultRegion());
 
   bool anyFailed = false;
-  for (const std::string& image : images) {
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const std::string& image = images[i];
+    const PixPtr pix = i == 0 ? std::move(first) : readRgba(image);
     Json line;
     try {
-      line = scanImage(image, *recognizer, detector);
+      line = scanImage(image, pix, *recognizer, detector);
     } catch (const vv::RecognitionError&) {
       line = errorLine(image, "recognition failed");
     }

@@ -120,7 +120,7 @@ int quantile(std::vector<int> values, double q) {
 
 // Whether one row of glyphs, from left to right, holds a run of `minDigits` digit-shaped ones.
 bool rowShowsDigitRun(const std::vector<PixelBox>& glyphs, std::size_t minDigits) {
-  if (glyphs.size() < minDigits) {
+  if (glyphs.empty()) {
     return false;
   }
   std::vector<int> heights;

@@ -13,11 +13,14 @@ class TessBaseAPI;
 namespace vv {
 
 // Text recognition with Tesseract's LSTM engine and its English model, dictionaries off.
-// The page layout is found once; its lines are then re-formed into what a person reads as one
-// line (see ReadingLines), and their pieces are recognised in parallel, each on its own strip
-// turned dark-on-light and contrast-stretched. Lines come with their confidence on a 0 to 1
-// scale and a box for every grapheme of their text, in normalised bottom-left coordinates.
-// Neither Tesseract nor Leptonica writes anything to the standard streams on its behalf.
+// The page layout is found once (in two halves at once where a blank row allows); its lines
+// are then re-formed into what a person reads as one line (see ReadingLines), and their
+// pieces are recognised in parallel, each on its own strip turned dark-on-light and
+// contrast-stretched. Unless told to read everything, it reads only what a phone scan needs
+// (see ReadingScope), which leaves most of a page of running text unread. Lines come with
+// their confidence on a 0 to 1 scale and a box for every grapheme of their text, in
+// normalised bottom-left coordinates. Neither Tesseract nor Leptonica writes anything to the
+// standard streams on its behalf.
 class TesseractRecognizer final : public TextRecognizer {
  public:
   // A working recogniser, or RecognitionError when the engine cannot start (for one, when
