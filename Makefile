@@ -38,7 +38,7 @@ fuzz: deps
 	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 bench: build
-	bench/run-corpus build/bin
+	bench/run-corpus --bin build/bin
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
