@@ -10,7 +10,9 @@ namespace vv {
 
 namespace {
 
-// Ink is anything darker than mid-grey: the strip's levels are stretched to the full range.
+// Ink is anything clearly darker than the background. The strip's levels are stretched to the
+// full range, but the thin strokes of small text stay a light grey; thresholds from 160 to 192
+// judge the same on the corpus, higher ones start to join neighbouring glyphs.
 constexpr std::uint8_t kInkBelow = 176;
 // Word spaces are about half a cap height; a gap this many cap heights wide ends a run.
 constexpr double kMaxGapInRun = 1.5;
