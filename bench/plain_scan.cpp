@@ -106,7 +106,7 @@ vv::RecognitionResult recognisePage(tesseract::TessBaseAPI& api, Pix* pix) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  vv::ensureSingleThreadedOpenMp(argc, argv);
+  vv::serialiseOpenMpOnThisThread();
   setMsgSeverity(L_SEVERITY_NONE);
   tesseract::TessBaseAPI api;
   api.SetVariable("debug_file", "/dev/null");

@@ -20,7 +20,6 @@
 #include "platform/QuietMessages.h"
 #include "platform/TesseractPhoneScanner.h"
 #include "platform/X11Permission.h"
-#include "platform/ocr/OpenMpThreads.h"
 
 namespace vv {
 namespace {
@@ -55,10 +54,6 @@ int runApplication(int argc, char** argv) {
   if (watch || !displayAvailable()) {
     return runWithoutDisplay(std::move(arguments), output, terminator);
   }
-
-  // Recognition is several times slower under the OpenMP default; this re-executes the program
-  // with one OpenMP thread unless that is already set.
-  ensureSingleThreadedOpenMp(argc, argv);
 
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);

@@ -1,52 +1,50 @@
 #include "platform/ocr/OpenMpThreads.h"
 
 #include <gtest/gtest.h>
+#include <omp.h>
 #include <stdlib.h>
 
 #include <cstdlib>
-#include <string_view>
+#include <thread>
 
 namespace vv {
 namespace {
 
-constexpr int kExecFailed = 3;
-constexpr int kLimitIsOne = 0;
-constexpr int kLimitIsOther = 4;
-constexpr int kReturned = 7;
+// The size of the team a two-thread parallel region gets on a fresh thread, after `prepare`.
+template <typename Prepare>
+int teamSizeOnAFreshThread(Prepare prepare) {
+  int size = 0;
+  std::thread([&] {
+    prepare();
+#pragma omp parallel num_threads(2)
+    {
+#pragma omp single
+      size = omp_get_num_threads();
+    }
+  }).join();
+  return size;
+}
 
-// Runs only inside the re-executed test binary: reports what the new process sees.
-TEST(OpenMpProbe, ReportsTheThreadLimit) {
-  if (std::getenv("VV_OPENMP_PROBE") == nullptr) {
-    GTEST_SKIP() << "only meaningful when re-executed";
+class OpenMpThreads : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // libgomp read the limit when the process started; with one set there, no team can form.
+    if (std::getenv("OMP_THREAD_LIMIT") != nullptr) {
+      GTEST_SKIP() << "needs a process started without OMP_THREAD_LIMIT";
+    }
   }
-  const char* limit = std::getenv("OMP_THREAD_LIMIT");
-  std::_Exit(limit != nullptr && std::string_view(limit) == "1" ? kLimitIsOne : kLimitIsOther);
+  void TearDown() override { ::unsetenv("OMP_THREAD_LIMIT"); }
+};
+
+TEST_F(OpenMpThreads, KeepsParallelRegionsOnTheCallingThreadOnly) {
+  ASSERT_EQ(teamSizeOnAFreshThread([] {}), 2) << "without the call a team forms";
+  EXPECT_EQ(teamSizeOnAFreshThread([] { serialiseOpenMpOnThisThread(); }), 1);
+  EXPECT_EQ(teamSizeOnAFreshThread([] {}), 2) << "other threads keep their teams";
 }
 
-[[noreturn]] void reExecuteIntoTheProbe() {
-  ::unsetenv("OMP_THREAD_LIMIT");
-  ::setenv("VV_OPENMP_PROBE", "1", 1);
-  char program[] = "platform_ocr_tests";
-  char filter[] = "--gtest_filter=OpenMpProbe.ReportsTheThreadLimit";
-  char* argv[] = {program, filter, nullptr};
-  ensureSingleThreadedOpenMp(2, argv);
-  std::_Exit(kExecFailed);
-}
-
-[[noreturn]] void runWithAnExplicitLimit() {
+TEST_F(OpenMpThreads, LeavesAnExplicitLimitToTakeEffect) {
   ::setenv("OMP_THREAD_LIMIT", "4", 1);
-  char program[] = "platform_ocr_tests";
-  char* argv[] = {program, nullptr};
-  ensureSingleThreadedOpenMp(1, argv);
-  std::_Exit(kReturned);
-}
-
-TEST(OpenMpThreads, ReExecutesWithOneThreadWhenTheLimitIsUnset) {
-  EXPECT_EXIT(reExecuteIntoTheProbe(), ::testing::ExitedWithCode(kLimitIsOne), "");
-}
-
-TEST(OpenMpThreads, KeepsAnExplicitLimit) {
-  EXPECT_EXIT(runWithAnExplicitLimit(), ::testing::ExitedWithCode(kReturned), "");
+  EXPECT_EQ(teamSizeOnAFreshThread([] { serialiseOpenMpOnThisThread(); }), 2);
 }
 
 }  // namespace

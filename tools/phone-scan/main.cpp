@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/ocr/LibPhoneNumberDetector.h"
-#include "platform/ocr/OpenMpThreads.h"
 #include "platform/ocr/TesseractRecognizer.h"
 #include "recognition/PhoneScan.h"
 
@@ -100,7 +99,6 @@ Json scanImage(const std::string& path, const PixPtr& pix, vv::TextRecognizer& r
 }  // namespace
 
 int main(int argc, char** argv) {
-  vv::ensureSingleThreadedOpenMp(argc, argv);
   setMsgSeverity(L_SEVERITY_NONE);
 
   std::vector<std::string> images;

@@ -1,21 +1,18 @@
 #include "platform/ocr/OpenMpThreads.h"
 
-#include <unistd.h>
+#include <omp.h>
 
 #include <cstdlib>
 
 namespace vv {
 
-void ensureSingleThreadedOpenMp(int argc, char** argv) {
-  if (argc < 1 || argv == nullptr || std::getenv("OMP_THREAD_LIMIT") != nullptr) {
+void serialiseOpenMpOnThisThread() {
+  if (std::getenv("OMP_THREAD_LIMIT") != nullptr) {
     return;
   }
-  if (::setenv("OMP_THREAD_LIMIT", "1", 1) != 0) {
-    return;
-  }
-  // The procfs link names this very executable even when argv[0] is a bare name or a
-  // relative path from another directory.
-  ::execv("/proc/self/exe", argv);
+  // No parallel region may be active, so each runs on the thread that meets it. Unlike
+  // omp_set_num_threads, this also binds the num_threads clauses Tesseract writes in its loops.
+  omp_set_max_active_levels(0);
 }
 
 }  // namespace vv

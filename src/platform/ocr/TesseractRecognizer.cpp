@@ -25,6 +25,7 @@
 
 #include "platform/ocr/DigitRuns.h"
 #include "platform/ocr/GreyImage.h"
+#include "platform/ocr/OpenMpThreads.h"
 #include "platform/ocr/PixelBox.h"
 #include "platform/ocr/ReadingLines.h"
 #include "platform/ocr/ReadingScope.h"
@@ -274,6 +275,7 @@ void runOnThreads(std::size_t count, const std::function<void(std::size_t)>& tas
   std::vector<std::exception_ptr> failures(count);
   const auto guarded = [&](std::size_t t) {
     try {
+      serialiseOpenMpOnThisThread();
       task(t);
     } catch (...) {
       failures[t] = std::current_exception();
@@ -538,6 +540,8 @@ std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create(ReadingScope sc
 
 RecognitionResult TesseractRecognizer::recognize(const ImageView& image) {
   checkView(image);
+  // The page may be laid out on this very thread; helper threads see to their own.
+  serialiseOpenMpOnThisThread();
   const GreyImage page = greyFrom(image);
   const ReadingLines readingLines(kMaxGapInLine);
 
