@@ -25,6 +25,7 @@
 
 #include "platform/ocr/DigitRuns.h"
 #include "platform/ocr/GreyImage.h"
+#include "platform/ocr/InkMask.h"
 #include "platform/ocr/OpenMpThreads.h"
 #include "platform/ocr/PixelBox.h"
 #include "platform/ocr/ReadingLines.h"
@@ -41,11 +42,15 @@ constexpr auto kLayoutSegmentation = tesseract::PSM_AUTO;
 // Screens are around 96 pixels per inch. Telling Tesseract so also keeps it from estimating
 // the resolution, which it announces on stderr.
 constexpr int kSourceResolution = 96;
-// Tesseract's own global threshold turns a coloured bubble or bar into one black blob, text and
-// all, even once the page is dark-on-light; Sauvola's local threshold keeps the text there.
-constexpr int kSauvolaThresholding = 2;
+// A global threshold turns a coloured bubble or bar into one black blob, text and all, even
+// once the page is dark-on-light; Sauvola's local threshold keeps the text there. The layout
+// gets the page already thresholded (see sauvolaInk), with Tesseract's own Sauvola settings
+// at screen resolution: a window a third of an inch wide, and its contrast factor.
+constexpr int kInkRadius = 15;
+constexpr double kInkContrast = 0.34;
 // A strip's polarity and contrast are settled before the engine sees it, so the engine's own
-// choice stays on its plain global threshold.
+// choice stays on its plain global threshold. Given a page already thresholded, this is also
+// the one setting under which Tesseract takes it as it is.
 constexpr int kOtsuThresholding = 0;
 constexpr auto kLineSegmentation = tesseract::PSM_SINGLE_LINE;
 // Half the side of the square that decides whether a pixel lies in a dark region: larger than
@@ -142,6 +147,20 @@ void checkView(const ImageView& image) {
   }
 }
 
+struct PixDeleter {
+  void operator()(Pix* pix) const { pixDestroy(&pix); }
+};
+using PixPtr = std::unique_ptr<Pix, PixDeleter>;
+
+PixPtr pixFrom(const InkMask& mask) {
+  PixPtr pix(pixCreateNoInit(mask.width, mask.height, 1));
+  if (!pix || pixGetWpl(pix.get()) != mask.wordsPerRow) {
+    throw RecognitionError("cannot make room for the page's ink");
+  }
+  std::copy(mask.words.begin(), mask.words.end(), pixGetData(pix.get()));
+  return pix;
+}
+
 void setImage(tesseract::TessBaseAPI& api, const GreyImage& image, int resolution) {
   api.SetImage(image.pixels.data(), image.width, image.height, 1, image.width);
   api.SetSourceResolution(resolution);
@@ -154,11 +173,13 @@ std::vector<std::vector<PixelBox>> layoutLines(tesseract::TessBaseAPI& api, cons
                                                int top, int maxWordHeight) {
   ClearOnExit clear(api);
   api.SetPageSegMode(kLayoutSegmentation);
-  api.SetVariable("thresholding_method", std::to_string(kSauvolaThresholding).c_str());
+  api.SetVariable("thresholding_method", std::to_string(kOtsuThresholding).c_str());
   // Table detection costs more than the rest of the layout on a spreadsheet and changes
   // nothing: cells come out as lines either way, and ReadingLines joins a row's cells.
   api.SetVariable("textord_tabfind_find_tables", "0");
-  setImage(api, part, kSourceResolution);
+  const PixPtr ink = pixFrom(sauvolaInk(part, kInkRadius, kInkContrast));
+  api.SetImage(ink.get());
+  api.SetSourceResolution(kSourceResolution);
   std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
   std::vector<std::vector<PixelBox>> lines;
   if (!it) {

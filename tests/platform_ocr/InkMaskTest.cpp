@@ -1,0 +1,105 @@
+#include "platform/ocr/InkMask.h"
+
+#include <gtest/gtest.h>
+#include <leptonica/allheaders.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace vv {
+namespace {
+
+GreyImage filled(int width, int height, std::uint8_t value) {
+  GreyImage image(width, height);
+  std::fill(image.pixels.begin(), image.pixels.end(), value);
+  return image;
+}
+
+int inkCount(const InkMask& mask, int top = 0, int bottom = -1) {
+  int count = 0;
+  for (int y = top; y < (bottom < 0 ? mask.height : bottom); ++y) {
+    for (int x = 0; x < mask.width; ++x) {
+      count += mask.ink(x, y);
+    }
+  }
+  return count;
+}
+
+// Dark strokes on a light page and light strokes on a mid-grey bar: a single global threshold
+// would take the bar for ink; the local one finds the strokes in both places. Only the bar's
+// edge, within a window of the page, is darker than its surroundings there and comes out as ink.
+TEST(InkMaskTest, FindsStrokesOnThePageAndOnABarButNotTheBarItself) {
+  GreyImage page = filled(101, 70, 235);
+  for (int y = 10; y < 22; ++y) {
+    page.at(20, y) = page.at(21, y) = 30;
+  }
+  for (int y = 30; y < 70; ++y) {
+    for (int x = 0; x < 101; ++x) {
+      page.at(x, y) = 110;
+    }
+  }
+  for (int y = 50; y < 62; ++y) {
+    page.at(60, y) = page.at(61, y) = 20;
+  }
+  const InkMask mask = sauvolaInk(page, 15, 0.34);
+  ASSERT_EQ(mask.wordsPerRow, 4);
+  EXPECT_TRUE(mask.ink(20, 15) && mask.ink(21, 15));
+  EXPECT_TRUE(mask.ink(60, 55) && mask.ink(61, 55));
+  EXPECT_EQ(inkCount(mask, 0, 30), 2 * 12);
+  EXPECT_EQ(inkCount(mask, 30 + 16), 2 * 12);
+  // Bits past the row's end stay clear: the words go to the layout as they are.
+  for (int y = 0; y < mask.height; ++y) {
+    EXPECT_EQ(mask.words[std::size_t(y) * 4 + 3] & 0x07ffffffu, 0u);
+  }
+}
+
+TEST(InkMaskTest, APlainPageHasNoInk) {
+  for (const std::uint8_t level : {0, 128, 255}) {
+    EXPECT_EQ(inkCount(sauvolaInk(filled(40, 33, level), 15, 0.34)), 0);
+  }
+  EXPECT_EQ(inkCount(sauvolaInk(filled(1, 1, 0), 15, 0.34)), 0);
+}
+
+// The same threshold as leptonica's, which Tesseract uses on its own: on a real screen the two
+// disagree only where the threshold falls within a grey level of a pixel (leptonica rounds the
+// window's mean and truncates the threshold) and at the page's edges (it mirrors the page
+// there, this clips the window).
+TEST(InkMaskTest, AgreesWithLeptonicasSauvolaOnARealScreen) {
+  const std::filesystem::path path = std::filesystem::path(VV_CORPUS_DIR) / "dev_07_chat.png";
+  if (!std::filesystem::exists(path)) {
+    GTEST_SKIP() << "the corpus is not beside the sources";
+  }
+  const auto destroy = [](Pix* pix) { pixDestroy(&pix); };
+  using Owned = std::unique_ptr<Pix, decltype(destroy)>;
+  const Owned colour(pixRead(path.c_str()), destroy);
+  ASSERT_NE(colour, nullptr);
+  const Owned grey(pixConvertRGBToLuminance(colour.get()), destroy);
+  Pix* theirs = nullptr;
+  ASSERT_EQ(pixSauvolaBinarize(grey.get(), 15, 0.34f, 1, nullptr, nullptr, nullptr, &theirs), 0);
+  const Owned reference(theirs, destroy);
+
+  GreyImage page(pixGetWidth(grey.get()), pixGetHeight(grey.get()));
+  for (int y = 0; y < page.height; ++y) {
+    for (int x = 0; x < page.width; ++x) {
+      l_uint32 v = 0;
+      pixGetPixel(grey.get(), x, y, &v);
+      page.at(x, y) = static_cast<std::uint8_t>(v);
+    }
+  }
+  const InkMask ours = sauvolaInk(page, 15, 0.34);
+  long differing = 0;
+  long inked = 0;
+  for (int y = 0; y < page.height; ++y) {
+    for (int x = 0; x < page.width; ++x) {
+      l_uint32 v = 0;
+      pixGetPixel(reference.get(), x, y, &v);
+      differing += ours.ink(x, y) != (v != 0);
+      inked += v != 0;
+    }
+  }
+  ASSERT_GT(inked, 10000);
+  EXPECT_LT(differing, inked / 50) << differing << " of " << inked << " ink pixels differ";
+}
+
+}  // namespace
+}  // namespace vv
