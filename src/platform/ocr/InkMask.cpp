@@ -1,14 +1,14 @@
 #include "platform/ocr/InkMask.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 
 namespace vv {
 
 namespace {
 
-// Keeps n * squares below 2^63 for every window: n <= (2 * 1000 + 1)^2 and squares <= n * 255^2.
+// Keeps n * squares below 2^63 for every window (n <= (2 * 1000 + 1)^2, squares <= n * 255^2)
+// and a column's sum of squares below 2^32.
 constexpr int kMaxRadius = 1000;
 
 }  // namespace
@@ -23,7 +23,7 @@ InkMask sauvolaInk(const GreyImage& page, int radius, double k) {
   // window, slid down one row at a time; per row, their running totals along the columns, so
   // that any window's sums are two differences.
   std::vector<std::uint32_t> columnSum(std::size_t(w), 0);
-  std::vector<std::uint64_t> columnSquares(std::size_t(w), 0);
+  std::vector<std::uint32_t> columnSquares(std::size_t(w), 0);
   std::vector<std::uint64_t> sumBefore(std::size_t(w) + 1, 0);
   std::vector<std::uint64_t> squaresBefore(std::size_t(w) + 1, 0);
   const auto rowAt = [&](int y) { return &page.pixels[std::size_t(y) * std::size_t(w)]; };
@@ -58,18 +58,26 @@ InkMask sauvolaInk(const GreyImage& page, int radius, double k) {
     const std::int64_t rows = lastRow - firstRow + 1;
     const std::uint8_t* row = rowAt(y);
     std::uint32_t* out = &mask.words[std::size_t(y) * std::size_t(mask.wordsPerRow)];
+    std::uint32_t bits = 0;
     for (int x = 0; x < w; ++x) {
       const int left = std::max(x - radius, 0);
       const int right = std::min(x + radius, w - 1) + 1;
       const std::int64_t n = rows * (right - left);
       const auto sum = std::int64_t(sumBefore[right] - sumBefore[left]);
       const auto squares = std::int64_t(squaresBefore[right] - squaresBefore[left]);
-      // Scaled by the window's pixel count n: n * m = sum and n * s = sqrt(n * squares - sum^2),
-      // exact in integers up to the square root.
-      const double spread = std::sqrt(double(n * squares - sum * sum));
-      const double threshold = double(sum) * (keep + k * spread / (128.0 * double(n)));
-      if (double(row[x]) * double(n) < threshold) {
-        out[x / 32] |= 0x80000000u >> (x % 32);
+      // Scaled by the window's pixel count n, with m = sum / n and s = sqrt(variance) / n, the
+      // test v < m * (keep + k * s / 128) reads below <= the test's right-hand side, in which
+      // only the square root is not exact; squaring both sides (when the left one is not
+      // negative) removes it.
+      const double variance = double(n * squares - sum * sum);
+      const double below = double(row[x]) * double(n) - keep * double(sum);
+      const double scaled = below * double(n);
+      const double bound = k * double(sum) / 128.0;
+      const bool ink = (below < 0.0) | (scaled * scaled < bound * bound * variance);
+      bits |= std::uint32_t(ink) << (31 - x % 32);
+      if (x % 32 == 31 || x == w - 1) {
+        out[x / 32] = bits;
+        bits = 0;
       }
     }
   }

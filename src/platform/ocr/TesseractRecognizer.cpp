@@ -354,6 +354,47 @@ Inspection inspect(std::size_t threads, const GreyImage& page,
   return inspection;
 }
 
+// The rows of `image` split into `count` bands of about equal height: band b runs from
+// bounds[b] to bounds[b + 1].
+std::vector<int> bandBounds(int height, std::size_t count) {
+  std::vector<int> bounds;
+  for (std::size_t b = 0; b <= count; ++b) {
+    bounds.push_back(int(std::int64_t(height) * std::int64_t(b) / std::int64_t(count)));
+  }
+  return bounds;
+}
+
+GreyImage stacked(const std::vector<GreyImage>& bands) {
+  GreyImage whole(bands.front().width, 0);
+  for (const GreyImage& band : bands) {
+    whole.height += band.height;
+    whole.pixels.insert(whole.pixels.end(), band.pixels.begin(), band.pixels.end());
+  }
+  return whole;
+}
+
+// The page in grey, and turned dark-on-light, each worked out in bands of rows on `threads`
+// threads. A band turned over sees `kPolarityRadius` rows beyond its edges, as the whole page
+// would, so the bands join without a seam.
+std::pair<GreyImage, GreyImage> preparedPage(const ImageView& image, std::size_t threads) {
+  const std::vector<int> bounds = bandBounds(image.height, threads);
+  std::vector<GreyImage> bands(threads);
+  runOnThreads(threads, [&](std::size_t b) {
+    ImageView band = image;
+    band.pixels += std::ptrdiff_t(bounds[b]) * image.bytesPerLine;
+    band.height = bounds[b + 1] - bounds[b];
+    bands[b] = greyFrom(band);
+  });
+  GreyImage page = stacked(bands);
+  runOnThreads(threads, [&](std::size_t b) {
+    const int top = std::max(0, bounds[b] - kPolarityRadius);
+    const int bottom = std::min(page.height, bounds[b + 1] + kPolarityRadius);
+    const GreyImage turned = darkOnLight(rowsOf(page, top, bottom), kPolarityRadius);
+    bands[b] = rowsOf(turned, bounds[b] - top, bounds[b + 1] - top);
+  });
+  return {std::move(page), stacked(bands)};
+}
+
 // Recognises the strips named in `wanted`, spread over the engines, one thread each. The
 // longest go first, which balances the threads' work.
 std::vector<FragmentReading> recogniseStrips(
@@ -552,6 +593,10 @@ std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create(ReadingScope sc
   }
   // Tesseract's diagnostics go to stderr unless this process-wide setting names a file.
   engines.front()->SetVariable("debug_file", "/dev/null");
+  // Also process-wide: every line is taken as proportional text, which skips the search for a
+  // fixed character pitch, a good part of the layout's time. Words still part at their gaps,
+  // which in monospaced text are as plain as in any other.
+  engines.front()->SetVariable("textord_all_prop", "1");
   // Loading the model is most of a process's start-up; the engines load theirs in parallel.
   SilencedStderr quiet;
   runOnThreads(threads,
@@ -563,12 +608,11 @@ RecognitionResult TesseractRecognizer::recognize(const ImageView& image) {
   checkView(image);
   // The page may be laid out on this very thread; helper threads see to their own.
   serialiseOpenMpOnThisThread();
-  const GreyImage page = greyFrom(image);
+  const auto [page, turnedPage] = preparedPage(image, engines_.size());
   const ReadingLines readingLines(kMaxGapInLine);
 
   std::vector<PixelBox> fragments;
-  for (const std::vector<PixelBox>& words :
-       pageLayout(engines_, darkOnLight(page, kPolarityRadius))) {
+  for (const std::vector<PixelBox>& words : pageLayout(engines_, turnedPage)) {
     for (const PixelBox& piece : readingLines.split(words)) {
       fragments.push_back(piece);
     }
