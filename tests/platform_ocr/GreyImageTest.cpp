@@ -98,29 +98,37 @@ TEST(GreyImageTest, ReducedAveragesBlocksAndDropsPartialOnes) {
   EXPECT_EQ(half.pixels, (std::vector<std::uint8_t>{50, 200}));
 }
 
-// Two lines of text above and below the middle, a plain band between them and a gradient
-// (no edges) across the whole page.
-TEST(GreyImageTest, ThePageIsCutOnlyAcrossABlankBand) {
+// Text, as far as telling its rows apart goes: every other row of the box dark.
+void text(GreyImage& image, const PixelBox& box) {
+  for (int y = box.top; y < box.bottom; y += 2) {
+    fill(image, PixelBox{box.left, y, box.right, y + 1}, 0);
+  }
+}
+
+// Text above and below the middle with a plain band between, a gradient across the whole page
+// and a rule running down through everything.
+TEST(GreyImageTest, ThePageIsCutOnlyAlongAQuietBand) {
   GreyImage page(120, 90);
   for (int y = 0; y < page.height; ++y) {
     for (int x = 0; x < page.width; ++x) {
       page.at(x, y) = static_cast<std::uint8_t>(150 + x / 2);
     }
   }
-  fill(page, PixelBox{10, 30, 100, 40}, 0);
-  fill(page, PixelBox{10, 52, 100, 60}, 0);
-  const std::optional<int> cut = blankRowNearMiddle(page);
+  text(page, PixelBox{10, 10, 100, 40});
+  text(page, PixelBox{10, 52, 100, 80});
+  fill(page, PixelBox{110, 0, 111, 90}, 0);
+  const std::optional<int> cut = quietRowNearMiddle(page);
   ASSERT_TRUE(cut);
-  EXPECT_EQ(*cut, 46);  // the middle of rows 40 to 51
+  EXPECT_EQ(*cut, 46);  // the middle of rows 40 to 51, each the same as the row above it
 
   const GreyImage below = rowsOf(page, *cut, page.height);
   EXPECT_EQ(below.height, 44);
   EXPECT_EQ(below.at(10, 52 - *cut), 0);
   EXPECT_EQ(below.at(5, 0), page.at(5, *cut));
 
-  // Something tall across the middle third leaves no row to cut at.
-  fill(page, PixelBox{60, 25, 62, 70}, 0);
-  EXPECT_FALSE(blankRowNearMiddle(page));
+  // A band too narrow to tell from the upright strokes of glyphs is no place to cut.
+  text(page, PixelBox{10, 40, 100, 48});
+  EXPECT_FALSE(quietRowNearMiddle(page));
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ constexpr int kInkDistance = 40;
 // Neighbouring pixels further apart than this in grey level make an edge: a row crossing ink
 // has some, a row across a plain background or a smooth gradient has none.
 constexpr int kEdgeStep = 24;
+// Rows in a band along which the page may be cut: more than the few rows a glyph's upright
+// strokes run without any other ink beside them.
+constexpr int kMinQuietRows = 5;
 // Below this spread a strip holds no text worth stretching; leaving it alone keeps noise and
 // faint gradients from being blown up into ink.
 constexpr int kMinSpread = 24;
@@ -212,10 +215,11 @@ GreyImage rowsOf(const GreyImage& image, int top, int bottom) {
   return part;
 }
 
-std::optional<int> blankRowNearMiddle(const GreyImage& page) {
-  const auto blank = [&](int y) {
-    for (int x = 1; x < page.width; ++x) {
-      if (std::abs(int(page.at(x, y)) - int(page.at(x - 1, y))) > kEdgeStep) {
+std::optional<int> quietRowNearMiddle(const GreyImage& page) {
+  // Row y is quiet when no pixel of it differs from the one above it.
+  const auto quiet = [&](int y) {
+    for (int x = 0; x < page.width; ++x) {
+      if (std::abs(int(page.at(x, y)) - int(page.at(x, y - 1))) > kEdgeStep) {
         return false;
       }
     }
@@ -223,21 +227,23 @@ std::optional<int> blankRowNearMiddle(const GreyImage& page) {
   };
   const int middle = page.height / 2;
   const int reach = page.height / 6;
-  // Outward from the middle, so that the first blank row found is the nearest.
+  // Outward from the middle, so that the first band found is the nearest.
   for (int offset = 0; offset <= reach; ++offset) {
     for (const int y : {middle - offset, middle + offset}) {
-      if (y <= 0 || y >= page.height || !blank(y)) {
+      if (y <= 0 || y >= page.height || !quiet(y)) {
         continue;
       }
       int top = y;
       int bottom = y;
-      while (top > 0 && blank(top - 1)) {
+      while (top > 1 && quiet(top - 1)) {
         --top;
       }
-      while (bottom + 1 < page.height && blank(bottom + 1)) {
+      while (bottom + 1 < page.height && quiet(bottom + 1)) {
         ++bottom;
       }
-      return (top + bottom + 1) / 2;
+      if (bottom - top + 1 >= kMinQuietRows) {
+        return (top + bottom + 1) / 2;
+      }
     }
   }
   return std::nullopt;

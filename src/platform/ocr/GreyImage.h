@@ -51,10 +51,12 @@ GreyImage lineStrip(const GreyImage& page, const PixelBox& box, Zoom zoom);
 // Rows `top` to `bottom` (exclusive) of the image, which must hold them.
 GreyImage rowsOf(const GreyImage& image, int top, int bottom);
 
-// A row at which the page can be cut in two without cutting through anything on it: the middle
-// of the band of blank rows (no edge between neighbouring pixels) nearest the page's middle,
-// within its middle third. None when no row there is blank.
-std::optional<int> blankRowNearMiddle(const GreyImage& page);
+// A row at which the page can be cut in two without cutting through text: the middle of the
+// band of rows nearest the page's middle, within its middle third, along which the page does
+// not change (every pixel matches the one above it) for at least five rows. Such a band is a
+// gap between lines of text, or crosses only what runs straight across it: rules, bars, the
+// edges of panels and sidebars. None when there is no such band.
+std::optional<int> quietRowNearMiddle(const GreyImage& page);
 
 // The image reduced `factor` times in both directions, each pixel the mean of the block it
 // replaces; a partial block at the right or bottom edge is dropped.

@@ -412,14 +412,15 @@ std::vector<FragmentReading> recogniseStrips(
   return readings;
 }
 
-// The text lines of the whole page (see layoutLines). Where a blank row runs across the page
-// near its middle, the halves above and below it are laid out at once on two engines: nothing
-// on the page crosses that row, so no line is cut, and each half's lines keep their order.
+// The text lines of the whole page (see layoutLines). Where a quiet band runs across the page
+// near its middle (see quietRowNearMiddle), the halves above and below it are laid out at once
+// on two engines, and each half's lines keep their order. Should a word of either half still
+// reach the cut, something did run through the band after all: the page is then laid out whole.
 std::vector<std::vector<PixelBox>> pageLayout(
     const std::vector<std::unique_ptr<tesseract::TessBaseAPI>>& engines, const GreyImage& page) {
   const int maxWordHeight = page.height / kMaxWordHeightShare;
   const std::optional<int> cut =
-      engines.size() > 1 ? blankRowNearMiddle(page) : std::optional<int>();
+      engines.size() > 1 ? quietRowNearMiddle(page) : std::optional<int>();
   if (!cut) {
     return layoutLines(*engines.front(), page, 0, maxWordHeight);
   }
@@ -429,6 +430,15 @@ std::vector<std::vector<PixelBox>> pageLayout(
     halves[h] =
         layoutLines(*engines[h], rowsOf(page, bounds[h], bounds[h + 1]), bounds[h], maxWordHeight);
   });
+  const auto reaches = [&](const std::vector<std::vector<PixelBox>>& lines, auto touches) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::vector<PixelBox>& words) {
+      return std::any_of(words.begin(), words.end(), touches);
+    });
+  };
+  if (reaches(halves[0], [&](const PixelBox& w) { return w.bottom >= *cut - 1; }) ||
+      reaches(halves[1], [&](const PixelBox& w) { return w.top <= *cut + 1; })) {
+    return layoutLines(*engines.front(), page, 0, maxWordHeight);
+  }
   std::vector<std::vector<PixelBox>> lines = std::move(halves[0]);
   std::move(halves[1].begin(), halves[1].end(), std::back_inserter(lines));
   return lines;
