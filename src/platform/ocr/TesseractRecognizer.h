@@ -13,7 +13,7 @@ class TessBaseAPI;
 namespace vv {
 
 // Text recognition with Tesseract's LSTM engine and its English model, dictionaries off.
-// The page layout is found once (in two halves at once where a blank row allows); its lines
+// The page layout is found once (in two halves at once where a quiet band allows); its lines
 // are then re-formed into what a person reads as one line (see ReadingLines), and their
 // pieces are recognised in parallel, each on its own strip turned dark-on-light and
 // contrast-stretched. Unless told to read everything, it reads only what a phone scan needs
