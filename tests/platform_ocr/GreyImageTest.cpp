@@ -5,22 +5,13 @@
 #include <optional>
 #include <vector>
 
+#include "platform_ocr/DrawnPages.h"
+
 namespace vv {
 namespace {
 
-GreyImage filled(int width, int height, std::uint8_t value) {
-  GreyImage image(width, height);
-  std::fill(image.pixels.begin(), image.pixels.end(), value);
-  return image;
-}
-
-void fill(GreyImage& image, const PixelBox& box, std::uint8_t value) {
-  for (int y = box.top; y < box.bottom; ++y) {
-    for (int x = box.left; x < box.right; ++x) {
-      image.at(x, y) = value;
-    }
-  }
-}
+using test::fill;
+using test::filled;
 
 TEST(GreyImageTest, GreyIsTheLumaInEitherByteOrder) {
   // One orange pixel and one white pixel, as R, G, B, A and as B, G, R, X.

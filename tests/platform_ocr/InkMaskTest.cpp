@@ -6,14 +6,13 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform_ocr/DrawnPages.h"
+
 namespace vv {
 namespace {
 
-GreyImage filled(int width, int height, std::uint8_t value) {
-  GreyImage image(width, height);
-  std::fill(image.pixels.begin(), image.pixels.end(), value);
-  return image;
-}
+using test::fill;
+using test::filled;
 
 int inkCount(const InkMask& mask, int top = 0, int bottom = -1) {
   int count = 0;
@@ -30,17 +29,9 @@ int inkCount(const InkMask& mask, int top = 0, int bottom = -1) {
 // edge, within a window of the page, is darker than its surroundings there and comes out as ink.
 TEST(InkMaskTest, FindsStrokesOnThePageAndOnABarButNotTheBarItself) {
   GreyImage page = filled(101, 70, 235);
-  for (int y = 10; y < 22; ++y) {
-    page.at(20, y) = page.at(21, y) = 30;
-  }
-  for (int y = 30; y < 70; ++y) {
-    for (int x = 0; x < 101; ++x) {
-      page.at(x, y) = 110;
-    }
-  }
-  for (int y = 50; y < 62; ++y) {
-    page.at(60, y) = page.at(61, y) = 20;
-  }
+  fill(page, PixelBox{20, 10, 22, 22}, 30);
+  fill(page, PixelBox{0, 30, 101, 70}, 110);
+  fill(page, PixelBox{60, 50, 62, 62}, 20);
   const InkMask mask = sauvolaInk(page, 15, 0.34);
   ASSERT_EQ(mask.wordsPerRow, 4);
   EXPECT_TRUE(mask.ink(20, 15) && mask.ink(21, 15));
