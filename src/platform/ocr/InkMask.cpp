@@ -65,10 +65,9 @@ InkMask sauvolaInk(const GreyImage& page, int radius, double k) {
       const std::int64_t n = rows * (right - left);
       const auto sum = std::int64_t(sumBefore[right] - sumBefore[left]);
       const auto squares = std::int64_t(squaresBefore[right] - squaresBefore[left]);
-      // Scaled by the window's pixel count n, with m = sum / n and s = sqrt(variance) / n, the
-      // test v < m * (keep + k * s / 128) reads below <= the test's right-hand side, in which
-      // only the square root is not exact; squaring both sides (when the left one is not
-      // negative) removes it.
+      // Scaled by the window's pixel count n (m = sum / n, s = sqrt(variance) / n), the test
+      // v < m * (keep + k * s / 128) becomes below * n < bound * sqrt(variance). All but the
+      // square root is exact; where `below` is not negative, squaring both sides removes it.
       const double variance = double(n * squares - sum * sum);
       const double below = double(row[x]) * double(n) - keep * double(sum);
       const double scaled = below * double(n);

@@ -27,9 +27,8 @@ struct InkMask {
 // m and s the mean and standard deviation of the grey levels in the square of side
 // 2 * radius + 1 around it, clipped at the page's edges (radius at most 1000). Unlike a global
 // threshold it keeps text on a coloured bar or bubble apart from the bar; on a plain background
-// nothing is ink. Tesseract's own version of it costs more than the rest of its page layout; this
-// one keeps the window's sums exact in integers and slides them, so each pixel costs a few
-// operations.
+// nothing is ink. Tesseract's own version of it costs a good third of its page layout; this one
+// keeps the window's sums exact in integers and slides them, so each pixel costs a few operations.
 InkMask sauvolaInk(const GreyImage& page, int radius, double k);
 
 }  // namespace vv

@@ -604,7 +604,7 @@ std::unique_ptr<TesseractRecognizer> TesseractRecognizer::create(ReadingScope sc
   // Tesseract's diagnostics go to stderr unless this process-wide setting names a file.
   engines.front()->SetVariable("debug_file", "/dev/null");
   // Also process-wide: every line is taken as proportional text, which skips the search for a
-  // fixed character pitch, a good part of the layout's time. Words still part at their gaps,
+  // fixed character pitch that each layout would otherwise run. Words still part at their gaps,
   // which in monospaced text are as plain as in any other.
   engines.front()->SetVariable("textord_all_prop", "1");
   // Loading the model is most of a process's start-up; the engines load theirs in parallel.
