@@ -167,6 +167,48 @@ TEST_F(TesseractRecognizerTest, LinesCarryTextConfidenceAndCharacterBoxes) {
   }
 }
 
+// The page is laid out in two halves where a band of rows does not change. Here that band
+// runs through a line of text: the middle row of a number's line, repeated, with 200 rows of
+// the screen above and below. The line must come out whole, not as a top and a bottom half.
+TEST_F(TesseractRecognizerTest, ALineThroughTheQuietBandIsNotCut) {
+  const fs::path path = corpusImage("dev_03_search.png");
+  if (path.empty()) {
+    GTEST_SKIP() << "no corpus";
+  }
+  const PixPtr pix = readRgba(path);
+  ASSERT_TRUE(pix);
+  const ImageView screen = viewOf(pix.get());
+  // The number "512.555.0189" takes rows 482 to 503 of the screen.
+  constexpr int kMiddleRow = 493;
+  constexpr int kRepeats = 12;
+  constexpr int kAround = 200;
+  std::vector<std::uint8_t> pixels;
+  const auto appendRow = [&](int y) {
+    const std::uint8_t* row = screen.pixels + std::ptrdiff_t(y) * screen.bytesPerLine;
+    pixels.insert(pixels.end(), row, row + std::ptrdiff_t(4) * screen.width);
+  };
+  for (int y = kMiddleRow - kAround; y < kMiddleRow; ++y) {
+    appendRow(y);
+  }
+  for (int r = 0; r < kRepeats; ++r) {
+    appendRow(kMiddleRow);
+  }
+  for (int y = kMiddleRow; y < kMiddleRow + kAround; ++y) {
+    appendRow(y);
+  }
+  const int height = 2 * kAround + kRepeats;
+  const ImageView page{pixels.data(), screen.width, height, std::ptrdiff_t(4) * screen.width,
+                       PixelLayout::Rgba};
+
+  const RecognitionResult lines = readsEverything().recognize(page);
+  const auto spansTheBand = [&](const RecognizedLine& line) {
+    const double top = (1.0 - line.box.y - line.box.height) * height;
+    const double bottom = (1.0 - line.box.y) * height;
+    return top < kAround - 5 && bottom > kAround + kRepeats + 5;
+  };
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), spansTheBand));
+}
+
 class CorpusNumbers : public TesseractRecognizerTest,
                       public ::testing::WithParamInterface<const char*> {};
 
