@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/ocr/OwnedPix.h"
 #include "platform_ocr/DrawnPages.h"
 
 namespace vv {
@@ -60,14 +61,12 @@ TEST(InkMaskTest, AgreesWithLeptonicasSauvolaOnARealScreen) {
   if (!std::filesystem::exists(path)) {
     GTEST_SKIP() << "the corpus is not beside the sources";
   }
-  const auto destroy = [](Pix* pix) { pixDestroy(&pix); };
-  using Owned = std::unique_ptr<Pix, decltype(destroy)>;
-  const Owned colour(pixRead(path.c_str()), destroy);
+  const PixPtr colour(pixRead(path.c_str()));
   ASSERT_NE(colour, nullptr);
-  const Owned grey(pixConvertRGBToLuminance(colour.get()), destroy);
+  const PixPtr grey(pixConvertRGBToLuminance(colour.get()));
   Pix* theirs = nullptr;
   ASSERT_EQ(pixSauvolaBinarize(grey.get(), 15, 0.34f, 1, nullptr, nullptr, nullptr, &theirs), 0);
-  const Owned reference(theirs, destroy);
+  const PixPtr reference(theirs);
 
   GreyImage page(pixGetWidth(grey.get()), pixGetHeight(grey.get()));
   for (int y = 0; y < page.height; ++y) {

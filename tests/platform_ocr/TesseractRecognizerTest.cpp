@@ -15,17 +15,13 @@
 #include <vector>
 
 #include "platform/ocr/LibPhoneNumberDetector.h"
+#include "platform/ocr/OwnedPix.h"
 #include "recognition/PhoneScan.h"
 
 namespace vv {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct PixDeleter {
-  void operator()(Pix* pix) const { pixDestroy(&pix); }
-};
-using PixPtr = std::unique_ptr<Pix, PixDeleter>;
 
 // A corpus image as R, G, B, A bytes (Leptonica keeps native-endian words).
 PixPtr readRgba(const fs::path& path) {

@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "platform/ocr/LibPhoneNumberDetector.h"
+#include "platform/ocr/OwnedPix.h"
 #include "platform/ocr/TesseractRecognizer.h"
 #include "recognition/PhoneScan.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
+using vv::PixPtr;
 
 constexpr std::string_view kHelp =
     "Usage: phone-scan IMAGE...\n"
@@ -36,11 +38,6 @@ constexpr std::string_view kHelp =
     "  --version  show the version and exit\n"
     "\n"
     "The English recognition model is taken from TESSDATA_PREFIX when set.\n";
-
-struct PixDeleter {
-  void operator()(Pix* pix) const { pixDestroy(&pix); }
-};
-using PixPtr = std::unique_ptr<Pix, PixDeleter>;
 
 // The file's pixels as 32-bit R, G, B, A bytes in memory order, or none when it cannot be read.
 PixPtr readRgba(const std::string& path) {

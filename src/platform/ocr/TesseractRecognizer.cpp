@@ -27,6 +27,7 @@
 #include "platform/ocr/GreyImage.h"
 #include "platform/ocr/InkMask.h"
 #include "platform/ocr/OpenMpThreads.h"
+#include "platform/ocr/OwnedPix.h"
 #include "platform/ocr/PixelBox.h"
 #include "platform/ocr/ReadingLines.h"
 #include "platform/ocr/ReadingScope.h"
@@ -146,11 +147,6 @@ void checkView(const ImageView& image) {
     throw RecognitionError("the image is empty or malformed");
   }
 }
-
-struct PixDeleter {
-  void operator()(Pix* pix) const { pixDestroy(&pix); }
-};
-using PixPtr = std::unique_ptr<Pix, PixDeleter>;
 
 PixPtr pixFrom(const InkMask& mask) {
   PixPtr pix(pixCreateNoInit(mask.width, mask.height, 1));
