@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "capture/Screen.h"
+#include "services/Screen.h"
 
 namespace vv {
 

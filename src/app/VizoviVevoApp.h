@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Services.h"
+#include "services/PlatformServices.h"
 #include "capture/DisplaySnapshotter.h"
-#include "capture/Screen.h"
+#include "services/Screen.h"
 #include "recognition/PhoneMatch.h"
 
 namespace vv {

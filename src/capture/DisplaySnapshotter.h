@@ -4,15 +4,13 @@
 #include <functional>
 #include <variant>
 
-#include "capture/Screen.h"
+#include "services/CaptureService.h"
+#include "services/Screen.h"
 
 namespace vv {
 
 // The screen cannot be tied to any capturable display: an ordinary outcome, not an error.
 struct NoMatchingDisplay {};
-
-// The capture service failed; what went wrong is never reported, so nothing more is kept.
-struct CaptureFailure {};
 
 using SnapshotOutcome = std::variant<QImage, NoMatchingDisplay, CaptureFailure>;
 

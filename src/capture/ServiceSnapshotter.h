@@ -1,9 +1,16 @@
 #pragma once
 
-#include "capture/CaptureService.h"
+#include "services/CaptureService.h"
 #include "capture/DisplaySnapshotter.h"
 
+#include <optional>
+#include <vector>
+
 namespace vv {
+
+// The first display whose identifier equals the screen number; none without a screen number.
+std::optional<DisplayRecord> matchingDisplay(std::optional<DisplayId> screenNumber,
+                                             const std::vector<DisplayRecord>& displays);
 
 // Takes a snapshot through a capture service: fetches the displays, ties the screen to one of
 // them and asks for one image sized from the screen's own frame and density. Keeps no state

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string_view>
 
-#include "capture/CaptureService.h"
+#include "services/CaptureService.h"
 
 namespace vv {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/Services.h"
+#include "services/PlatformServices.h"
 #include "capture/DisplaySnapshotter.h"
 
 namespace vv {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringView>
 
-#include "app/Services.h"
+#include "services/PlatformServices.h"
 
 namespace vv {
 

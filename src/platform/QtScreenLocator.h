@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QRectF>
 
-#include "app/Services.h"
+#include "services/PlatformServices.h"
 
 namespace vv {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/Services.h"
+#include "services/PlatformServices.h"
 #include "platform/ocr/LibPhoneNumberDetector.h"
 #include "recognition/TextRecognizer.h"
 

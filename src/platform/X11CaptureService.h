@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "capture/CaptureService.h"
+#include "services/CaptureService.h"
 
 namespace vv {
 

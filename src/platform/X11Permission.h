@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Services.h"
+#include "services/PlatformServices.h"
 
 namespace vv {
 

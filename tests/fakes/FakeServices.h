@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Services.h"
+#include "services/PlatformServices.h"
 #include "app/VizoviVevoApp.h"
 #include "capture/DisplaySnapshotter.h"
 

@@ -10,10 +10,12 @@
 #include <variant>
 #include <vector>
 
-#include "capture/DisplaySnapshotter.h"
-#include "capture/Screen.h"
+#include "services/Screen.h"
 
 namespace vv {
+
+// The capture service failed; what went wrong is never reported, so nothing more is kept.
+struct CaptureFailure {};
 
 // Identifies a display of the capture service; screens are tied to displays through it.
 using DisplayId = std::uint32_t;
@@ -43,9 +45,5 @@ class CaptureService {
   virtual void screenshot(const DisplayRecord& display, QSize size,
                           std::function<void(ScreenshotOutcome)> done) = 0;
 };
-
-// The first display whose identifier equals the screen number; none without a screen number.
-std::optional<DisplayRecord> matchingDisplay(std::optional<DisplayId> screenNumber,
-                                             const std::vector<DisplayRecord>& displays);
 
 }  // namespace vv

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "capture/Screen.h"
+#include "services/Screen.h"
 #include "recognition/PhoneMatch.h"
 
 namespace vv {
