@@ -19,7 +19,7 @@
 #include "platform/QtScreenLocator.h"
 #include "platform/QuietMessages.h"
 #include "platform/TesseractPhoneScanner.h"
-#include "platform/X11Permission.h"
+#include "platform/UngatedCapturePermission.h"
 
 namespace vv {
 namespace {

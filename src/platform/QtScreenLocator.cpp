@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <utility>
 
 namespace vv {
 namespace {
@@ -20,6 +21,10 @@ ScreenInfo describe(QScreen* screen, const QRect& primary) {
   info.frame = toGlobalFrame(info.geometry, primary);
   info.backingScale = screen->devicePixelRatio();
   return info;
+}
+
+QPointF centreOf(const QScreen* screen, const QRect& primary) {
+  return screen ? toGlobalFrame(screen->geometry(), primary).center() : QPointF();
 }
 
 }  // namespace
@@ -53,8 +58,22 @@ std::optional<ScreenInfo> QtScreenLocator::mainScreen() const {
   return describe(primary, primary->geometry());
 }
 
+QtScreenLocator::QtScreenLocator(PointerScreenName pointerScreen)
+    : pointerScreen_(std::move(pointerScreen)) {}
+
 QPointF QtScreenLocator::pointer() const {
-  return toGlobalPoint(QCursor::pos(), primaryGeometry());
+  const QRect primary = primaryGeometry();
+  if (!pointerScreen_) {
+    return toGlobalPoint(QCursor::pos(), primary);
+  }
+  if (const std::optional<QString> name = pointerScreen_()) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+      if (screen->name() == *name) {
+        return centreOf(screen, primary);
+      }
+    }
+  }
+  return centreOf(QGuiApplication::primaryScreen(), primary);
 }
 
 }  // namespace vv

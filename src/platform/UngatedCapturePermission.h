@@ -4,7 +4,7 @@
 
 namespace vv {
 
-// On X11 every client may read the screen, so there is no permission to hold or to ask for.
+// For desktops where every client may read the screen: there is no permission to hold or ask for.
 class UngatedCapturePermission : public ScreenCapturePermission {
  public:
   bool preflight() override { return true; }
