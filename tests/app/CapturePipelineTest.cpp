@@ -11,6 +11,7 @@
 
 #include "app/VizoviVevoApp.h"
 #include "fakes/FakeServices.h"
+#include "overlay/ScanWindow.h"
 
 namespace vv {
 namespace {
@@ -70,6 +71,19 @@ TEST_F(CapturePipeline, ReportsReadyWithTheCountBeforeThePickerShows) {
   EXPECT_EQ(app->currentMatches().size(), 3u);
   EXPECT_EQ(fakes.terminator.terminations, 0);
   EXPECT_EQ(fakes.permission.preflights, 0);
+}
+
+TEST_F(CapturePipeline, ThePickerOpensOnTheScreenTheSnapshotShows) {
+  fakes.scanner.result = {match("(415) 555-0142")};
+  captureAndWaitForSnapshot();
+  const ScreenInfo chosen = makeScreen("chosen", QRectF(800, 0, 640, 400));
+  QImage image(640, 400, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  fakes.snapshotter.complete(Snapshot{image, chosen});
+  ASSERT_TRUE(settle([&] { return app->currentWindow() != nullptr; }));
+
+  EXPECT_EQ(lines(), (Lines{R"({"status":"ready","count":1})", R"({"status":"showing"})"}));
+  EXPECT_EQ(app->currentWindow()->geometry(), QRect(800, 0, 640, 400));
 }
 
 TEST_F(CapturePipeline, NoNumbersEndsWithReadyZeroThenEmptyAndNoPicker) {

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "services/PlatformServices.h"
 #include "app/VizoviVevoApp.h"
 #include "capture/DisplaySnapshotter.h"
+#include "services/PlatformServices.h"
 
 namespace vv::testing {
 
@@ -115,6 +115,10 @@ class FakeSnapshotter : public DisplaySnapshotter {
   void snapshot(const ScreenInfo& screen, std::function<void(SnapshotOutcome)> done) override {
     requested.push_back(screen);
     pending.push_back(std::move(done));
+  }
+  // The image as a snapshot of the screen the oldest pending request named.
+  void complete(QImage image) {
+    complete(Snapshot{std::move(image), requested.at(requested.size() - pending.size())});
   }
   void complete(SnapshotOutcome outcome) {
     auto done = std::move(pending.front());
