@@ -191,24 +191,31 @@ class PortalDesktop:
             return False
         return "boolean true" in reply
 
+    def nodes(self):
+        """node.name -> (id, state) of every PipeWire node."""
+        done = subprocess.run(["pw-dump"], env=self.env(), capture_output=True, timeout=10)
+        try:
+            objects = json.loads(done.stdout or b"[]")
+        except ValueError:
+            return {}
+        found = {}
+        for item in objects:
+            info = item.get("info") or {}
+            props = info.get("props") or {}
+            if item.get("type") == "PipeWire:Interface:Node" and "node.name" in props:
+                found[props["node.name"]] = (item["id"], info.get("state"))
+        return found
+
     def wait_for_node(self, name, timeout=20):
-        found = []
+        wait_until(lambda: name in self.nodes(), timeout, "the PipeWire node " + name)
+        return self.nodes()[name][0]
 
-        def listed():
-            done = subprocess.run(["pw-dump"], env=self.env(), capture_output=True, timeout=10)
-            try:
-                objects = json.loads(done.stdout or b"[]")
-            except ValueError:
-                return False
-            for item in objects:
-                props = (item.get("info") or {}).get("props") or {}
-                if item.get("type") == "PipeWire:Interface:Node" and props.get("node.name") == name:
-                    found.append(item["id"])
-                    return True
-            return False
-
-        wait_until(listed, timeout, "the PipeWire node " + name)
-        return found[0]
+    def rest_monitor(self, timeout=20):
+        """Waits until WirePlumber has suspended the monitor after its last reader. The GStreamer
+        source serves a reader that links within those seconds no frames at all, which a real
+        desktop, starting a fresh stream for every session, never does."""
+        wait_until(lambda: self.nodes().get("vv-fake-screen", (0, ""))[1] == "suspended",
+                   timeout, "the monitor's rest")
 
     def start_source(self, args, name):
         """Another PipeWire "monitor", run as given, listed under node.name `name`."""

@@ -51,6 +51,7 @@ class PortalTestCase(unittest.TestCase):
 class PortalCapture(PortalTestCase):
     def test_the_picture_the_user_shares_is_recognised_and_shown(self):
         self.desktop.configure_fake("grant")
+        self.desktop.rest_monitor()
         dialogs = self.desktop.dialogs()
         with open(os.path.join(harness.CORPUS_DIR, CORPUS_IMAGE + ".json"), encoding="utf-8") as f:
             numbers = json.load(f)["numbers"]
@@ -91,6 +92,7 @@ class PortalCapture(PortalTestCase):
     def test_nothing_is_written_to_disk(self):
         harness.need_tools("strace")
         self.desktop.configure_fake("grant")
+        self.desktop.rest_monitor()
         with tempfile.TemporaryDirectory(prefix="vv-strace-") as tmp:
             trace = os.path.join(tmp, "trace")
             program = self.run_program("strace", "-f", "-qq", "-o", trace, "-e",
