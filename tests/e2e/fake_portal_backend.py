@@ -6,6 +6,8 @@ changes the node and the answer between runs, and reports the options of the lat
 '''
 
 import json
+import sys
+import time
 
 import dbus
 
@@ -16,8 +18,11 @@ SYSTEM_BUS = False
 TEST_IFACE = 'org.example.FakePortal.Test'
 
 # grant: the user picks the monitor; cancel: closes the dialog (1); deny: the desktop refuses
-# (2); no-streams: a success without any stream; wrong-types: a stream whose size is text.
-START_MODES = ('grant', 'cancel', 'deny', 'no-streams', 'wrong-types')
+# (2); no-streams: a success without any stream; wrong-types: a stream whose size is text;
+# hang: the dialog stays open (the back end answers nothing for a minute).
+START_MODES = ('grant', 'cancel', 'deny', 'no-streams', 'wrong-types', 'hang')
+DIALOG_OPEN = 'the dialog stays open'
+
 
 
 def _stream(mock, size):
@@ -44,6 +49,10 @@ def load(mock, parameters):
     def start(self, handle, session, app_id, parent, options):
         self.dialogs += 1
         mode = self.start_mode
+        if mode == 'hang':
+            print(DIALOG_OPEN, flush=True)
+            sys.stdout.flush()
+            time.sleep(60)
         if mode in ('cancel', 'deny'):
             return (dbus.UInt32(1 if mode == 'cancel' else 2), dbus.Dictionary({}, signature='sv'))
         if mode == 'no-streams':

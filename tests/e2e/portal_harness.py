@@ -139,9 +139,9 @@ class PortalDesktop:
                                      "height": self.height})],
                         self.env(), "fake-backend")
             wait_until(lambda: self.has_owner(FAKE_BUS_NAME), 20, "the fake portal back end")
-            self._spawn([os.path.join(LIBEXEC, "xdg-desktop-portal"), "--replace"],
-                        self.env(XDG_CURRENT_DESKTOP="fake", XDG_DESKTOP_PORTAL_DIR=portals),
-                        "portal")
+            self.portal_process = self._spawn(
+                [os.path.join(LIBEXEC, "xdg-desktop-portal"), "--replace"],
+                self.env(XDG_CURRENT_DESKTOP="fake", XDG_DESKTOP_PORTAL_DIR=portals), "portal")
             wait_until(lambda: self.has_owner(PORTAL_BUS_NAME), 20, "xdg-desktop-portal")
         self.wayland_display = "vv-weston-%d" % os.getpid()
         self._spawn(["weston", "--backend=headless-backend.so", "--use-pixman",
@@ -238,6 +238,15 @@ class PortalDesktop:
         # dbus-send prints the string between quotes without escaping the ones inside it.
         text = reply.split("string ", 1)[1].strip()
         return json.loads(text[1:-1])
+
+    def wait_for_open_dialog(self, timeout=60):
+        wait_until(lambda: "the dialog stays open" in self.log("fake-backend"), timeout,
+                   "the portal's dialog")
+
+    def stop_portal(self):
+        """Ends the portal front end, as when it crashes."""
+        os.killpg(self.portal_process.pid, signal.SIGKILL)
+        self.portal_process.wait(timeout=10)
 
     def log(self, name):
         with open(os.path.join(self.tmp.name, name + ".log"), "rb") as f:

@@ -110,6 +110,16 @@ class PortalCapture(PortalTestCase):
         self.assertTrue(any("openat(" in c for c in calls), "strace saw no calls")
 
 
+class PortalLeaving(PortalTestCase):
+    def test_a_portal_that_leaves_the_bus_during_the_dialog_fails(self):
+        self.desktop.configure_fake("hang")
+        program = self.run_program()
+        self.desktop.wait_for_open_dialog()
+        self.desktop.stop_portal()
+        self.assertEqual(program.read_status(timeout=15), {"status": "failed"})
+        self.assertEqual(program.finish(), (0, b"", b""))
+
+
 class NoPortal(PortalTestCase):
     portal = False
 

@@ -104,6 +104,10 @@ TEST(SpaFormatTest, RefusesWhatCannotBeReadInMemory) {
                 vv_test_raw_format(space.data(), space.size(), SPA_VIDEO_FORMAT_BGRx, 0, 480, 0),
                 &parsed),
             -1);
+  EXPECT_EQ(vv_parse_format(vv_test_raw_format(space.data(), space.size(), SPA_VIDEO_FORMAT_BGRx,
+                                               VV_MAX_FRAME_SIDE + 1, 480, 0),
+                            &parsed),
+            -1);
   EXPECT_EQ(vv_parse_format(vv_test_audio_format(space.data(), space.size()), &parsed), -1);
 }
 

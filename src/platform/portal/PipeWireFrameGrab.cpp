@@ -61,11 +61,13 @@ std::optional<QImage> frameOf(const spa_buffer* buffer, const vv_video_format& f
   }
   const spa_data& data = buffer->datas[0];
   if ((data.type != SPA_DATA_MemFd && data.type != SPA_DATA_MemPtr) || !data.data || !data.chunk ||
-      data.chunk->size == 0 || (data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED)) {
+      data.maxsize == 0 || data.chunk->size == 0 || data.chunk->stride < 0 ||
+      (data.chunk->flags & SPA_CHUNK_FLAG_CORRUPTED)) {
     return std::nullopt;
   }
   const std::uint32_t offset = data.chunk->offset % data.maxsize;
   const std::uint32_t size = std::min(data.chunk->size, data.maxsize - offset);
+  // A producer that leaves the stride out packs the rows.
   const int stride = data.chunk->stride > 0 ? data.chunk->stride : int(format.width) * 4;
   const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(data.data) + offset,
                                             size);
@@ -96,8 +98,7 @@ void onProcess(void* userData) {
   auto& grab = *static_cast<Grab*>(userData);
   while (pw_buffer* buffer = pw_stream_dequeue_buffer(grab.stream)) {
     if (!grab.frame && grab.format) {
-      const spa_data& data = buffer->buffer->datas[0];
-      if (buffer->buffer->n_datas >= 1 && data.type == SPA_DATA_DmaBuf) {
+      if (buffer->buffer->n_datas >= 1 && buffer->buffer->datas[0].type == SPA_DATA_DmaBuf) {
         pw_stream_queue_buffer(grab.stream, buffer);
         grab.end();
         return;

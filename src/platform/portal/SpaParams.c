@@ -16,7 +16,7 @@ const struct spa_pod* vv_build_format_offer(void* buffer, size_t size) {
                              SPA_VIDEO_FORMAT_ARGB),
       SPA_FORMAT_VIDEO_size,
       SPA_POD_CHOICE_RANGE_Rectangle(&SPA_RECTANGLE(1920, 1080), &SPA_RECTANGLE(1, 1),
-                                     &SPA_RECTANGLE(16384, 16384)),
+                                     &SPA_RECTANGLE(VV_MAX_FRAME_SIDE, VV_MAX_FRAME_SIDE)),
       SPA_FORMAT_VIDEO_framerate,
       SPA_POD_CHOICE_RANGE_Fraction(&SPA_FRACTION(30, 1), &SPA_FRACTION(0, 1),
                                     &SPA_FRACTION(1000, 1)));
@@ -53,7 +53,8 @@ int vv_parse_format(const struct spa_pod* format, struct vv_video_format* out) {
   struct spa_video_info_raw info;
   spa_zero(info);
   if (spa_format_video_raw_parse(format, &info) < 0 || info.size.width == 0 ||
-      info.size.height == 0) {
+      info.size.height == 0 || info.size.width > VV_MAX_FRAME_SIDE ||
+      info.size.height > VV_MAX_FRAME_SIDE) {
     return -1;
   }
   switch (info.format) {

@@ -12,6 +12,9 @@ extern "C" {
 
 struct spa_pod;
 
+// The longest side of a frame the stream accepts, in pixels.
+#define VV_MAX_FRAME_SIDE 16384u
+
 // How the four bytes of a pixel lie in memory; the fourth byte is padding or alpha and is dropped.
 enum vv_pixel_order { VV_PIXEL_BGRX, VV_PIXEL_RGBX, VV_PIXEL_XRGB };
 
