@@ -11,7 +11,6 @@
 
 #include "app/VizoviVevoApp.h"
 #include "fakes/FakeServices.h"
-#include "overlay/ScanWindow.h"
 
 namespace vv {
 namespace {
@@ -83,7 +82,7 @@ TEST_F(CapturePipeline, ThePickerOpensOnTheScreenTheSnapshotShows) {
   ASSERT_TRUE(settle([&] { return app->currentWindow() != nullptr; }));
 
   EXPECT_EQ(lines(), (Lines{R"({"status":"ready","count":1})", R"({"status":"showing"})"}));
-  EXPECT_EQ(app->currentWindow()->geometry(), QRect(800, 0, 640, 400));
+  EXPECT_EQ(fakes.placement.screens, std::vector<QString>{"chosen"});
 }
 
 TEST_F(CapturePipeline, NoNumbersEndsWithReadyZeroThenEmptyAndNoPicker) {
@@ -219,7 +218,7 @@ class GatedScanner : public PhoneScanner {
 TEST_F(CapturePipeline, RecognitionRunsOffTheMainThreadWhileEventsAreHandled) {
   GatedScanner gated;
   start(AppServices{fakes.screens, fakes.demoSetting, fakes.permission, fakes.output,
-                    fakes.terminator, gated, fakes.snapshotter});
+                    fakes.terminator, gated, fakes.snapshotter, fakes.placement});
   captureAndWaitForSnapshot();
   fakes.snapshotter.complete(snapshotImage());
   gated.started.acquire();
