@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <mutex>
 
 #include "platform/wlroots/WaylandProtocols.h"
 
@@ -82,7 +83,11 @@ void destroyOutput(WaylandOutput& output) {
 
 }  // namespace
 
-void silenceWaylandMessages() { wl_log_set_handler_client(ignoreMessage); }
+void silenceWaylandMessages() {
+  // Connections are opened on pool threads too; the handler is one process-wide pointer.
+  static std::once_flag once;
+  std::call_once(once, [] { wl_log_set_handler_client(ignoreMessage); });
+}
 
 std::unique_ptr<WaylandConnection> WaylandConnection::open(Deadline deadline) {
   silenceWaylandMessages();
