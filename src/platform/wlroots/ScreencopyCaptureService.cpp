@@ -16,9 +16,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Listing the outputs is two round trips; a copy waits for the output's next frame.
+// Listing the outputs is two round trips. A copy waits for the output's next frame, and on a
+// compositor that asks the user first (Hyprland's permission manager), for the user's answer.
 constexpr auto kListingTime = 2s;
-constexpr auto kCopyTime = 5s;
+constexpr auto kCopyTime = 30s;
 
 // The compositor answered "failed" to a copy.
 struct CopyRefused {};
