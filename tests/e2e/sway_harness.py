@@ -44,7 +44,8 @@ def _wait_for(predicate, timeout, what):
     raise RuntimeError("sway harness: timed out waiting for " + what)
 
 
-def _stop(process, timeout=10):
+def stop(process, timeout=10):
+    """Ends a process started by a test: politely, then for good."""
     if process is None or process.poll() is not None:
         return
     process.terminate()
@@ -131,13 +132,15 @@ class Sway:
                       "the background of " + name)
 
     def __exit__(self, *exc):
-        if self.pointer is not None and self.pointer.poll() is None:
+        if self.pointer is not None:
             try:
                 self.pointer.stdin.close()
             except OSError:
                 pass
-        _stop(self.pointer)
-        _stop(self.keyboard)
+        stop(self.pointer)
+        if self.pointer is not None:
+            self.pointer.stdout.close()
+        stop(self.keyboard)
         if self.process is not None and self.process.poll() is None:
             # sway's children (swaybg, clients it spawned) share its session.
             try:

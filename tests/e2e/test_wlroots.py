@@ -12,6 +12,7 @@ import unittest
 import harness
 import sway_harness
 from sway_harness import OUTPUTS, OUTPUT_SIZE
+from test_capture import CORPUS_IMAGE, digits, frame_centre, truth
 
 
 def check(sway, *args, timeout=30):
@@ -86,6 +87,146 @@ class WlrootsBackEnd(unittest.TestCase):
         self.assertTrue(any("memfd_create" in c for c in calls))
 
 
+def containing_output(tree, predicate):
+    """The output name and the node of the first window in sway's tree that `predicate` accepts."""
+    def walk(node, output):
+        if node.get("type") == "output":
+            output = node.get("name")
+        if predicate(node):
+            return output, node
+        for child in node.get("nodes", []) + node.get("floating_nodes", []):
+            found = walk(child, output)
+            if found:
+                return found
+        return None
+    return walk(tree, None) or (None, None)
+
+
+class ProgramOnSway(unittest.TestCase):
+    """The whole program on sway: a corpus image full screen on the second output, the pointer
+    there; the picker covers that output and a click selects the number under it."""
+
+    SECOND = "HEADLESS-2"
+
+    @classmethod
+    def setUpClass(cls):
+        sway_harness.need_sway()
+        harness.need_tools("swayimg")
+        if not os.path.isfile(os.path.join(harness.CORPUS_DIR, CORPUS_IMAGE + ".png")):
+            raise unittest.SkipTest("corpus not found")
+        cls.truth = truth(CORPUS_IMAGE)
+
+    def show_image_on_second_output(self, sway):
+        x, background = OUTPUTS[self.SECOND]
+        sway.move_pointer(x + OUTPUT_SIZE[0] // 2, OUTPUT_SIZE[1] // 2)
+        sway.swaymsg("focus", "output", self.SECOND)
+        viewer = subprocess.Popen(
+            ["swayimg", "--fullscreen", "--scale=real",
+             os.path.join(harness.CORPUS_DIR, CORPUS_IMAGE + ".png")],
+            env=sway.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (viewer.kill(), viewer.wait(timeout=10)))
+        deadline = time.monotonic() + 30
+        while sway.output_centre(self.SECOND) in (None, background):
+            self.assertLess(time.monotonic(), deadline, "the image did not show")
+            time.sleep(0.1)
+        # The viewer may draw in two steps; the picture must be whole before the capture.
+        time.sleep(0.3)
+
+    def click_until_a_line(self, sway, program, point):
+        for _ in range(10):
+            sway.move_pointer(*point)
+            sway.click()
+            status = program.read_status(timeout=1.0)
+            if status is not None:
+                return status
+        return None
+
+    def test_escape_on_the_picker_cancels(self):
+        harness.need_tools("wtype")
+        with sway_harness.Sway() as sway:
+            self.show_image_on_second_output(sway)
+            program = harness.RunningProgram([harness.program()], sway.env())
+            self.addCleanup(program.kill)
+            self.assertEqual(program.read_status(timeout=90)["status"], "ready")
+            self.assertEqual(program.read_status(timeout=30), {"status": "showing"})
+            status = None
+            for _ in range(10):
+                subprocess.run(["wtype", "-k", "Escape"], env=sway.env(), timeout=20,
+                               capture_output=True)
+                status = program.read_status(timeout=1.0)
+                if status is not None:
+                    break
+            self.assertEqual(status, {"status": "cancelled"})
+            self.assertEqual(program.finish(), (0, b"", b""))
+
+    def test_a_number_on_the_pointer_output_is_found_shown_full_screen_there_and_selected(self):
+        expected = self.truth["numbers"][0]
+        with sway_harness.Sway() as sway:
+            self.show_image_on_second_output(sway)
+            program = harness.RunningProgram([harness.program()], sway.env())
+            self.addCleanup(program.kill)
+
+            ready = program.read_status(timeout=90)
+            self.assertEqual(ready["status"], "ready")
+            self.assertGreaterEqual(ready["count"], len(self.truth["numbers"]))
+            self.assertEqual(program.read_status(timeout=30), {"status": "showing"})
+
+            def picker_on_output():
+                output, node = containing_output(
+                    sway.swaymsg("-t", "get_tree"), lambda n: n.get("pid") == program.process.pid)
+                if node and node.get("fullscreen_mode") == 1 and node.get("visible"):
+                    return output, node["rect"]
+                return None
+            deadline = time.monotonic() + 20
+            placed = picker_on_output()
+            while placed is None and time.monotonic() < deadline:
+                time.sleep(0.1)
+                placed = picker_on_output()
+            self.assertIsNotNone(placed, "the picker is not full screen")
+            output, rect = placed
+            self.assertEqual(output, self.SECOND)
+            x = OUTPUTS[self.SECOND][0]
+            self.assertEqual((rect["x"], rect["y"], rect["width"], rect["height"]),
+                             (x, 0) + OUTPUT_SIZE)
+
+            point = frame_centre(expected["box"], (x, 0) + OUTPUT_SIZE, OUTPUT_SIZE)
+            selected = self.click_until_a_line(sway, program, point)
+            self.assertIsNotNone(selected)
+            self.assertEqual(selected["status"], "selected")
+            self.assertEqual(digits(selected["number"]), digits(expected["digits"]))
+            status, rest, err = program.finish()
+            self.assertEqual((status, rest, err), (0, b"", b""))
+
+
+class CompositorAnsweringBadly(unittest.TestCase):
+    """A capture against the test compositor's bad answers ends with one line, "failed" or, for
+    a refusal, "permission", and nothing on stderr (libwayland's own messages included)."""
+
+    def capture_line(self, mode):
+        with tempfile.TemporaryDirectory(prefix="vv-fake-") as runtime:
+            fake = subprocess.Popen([sway_harness.tool("fake_screencopy"), mode, "fake-0"],
+                                    env=harness.clean_env(XDG_RUNTIME_DIR=runtime),
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            try:
+                self.assertEqual(fake.stdout.readline(), "ready\n")
+                done = subprocess.run(
+                    [sway_harness.tool("wlroots_check"), "capture", "FAKE-1", "120", "80"],
+                    env=harness.clean_env(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY="fake-0"),
+                    capture_output=True, text=True, timeout=30)
+                return done.stdout, done.stderr
+            finally:
+                sway_harness.stop(fake)
+                fake.stdout.close()
+
+    def test_each_bad_answer_ends_with_one_line_and_a_silent_stderr(self):
+        if not os.path.isfile(sway_harness.tool("fake_screencopy")):
+            self.skipTest("fake_screencopy not built")
+        for mode, line in (("rgb565", "failed"), ("empty", "failed"), ("vanish", "failed"),
+                           ("refuse", "permission")):
+            with self.subTest(mode=mode):
+                self.assertEqual(self.capture_line(mode), (line + "\n", ""))
+
+
 class CompositorWithoutScreencopy(unittest.TestCase):
     """weston offers no screencopy: nothing is captured and the run says "failed"."""
 
@@ -123,6 +264,13 @@ class CompositorWithoutScreencopy(unittest.TestCase):
         done = subprocess.run([sway_harness.tool("wlroots_check"), "probe"], env=self.env(),
                               capture_output=True, text=True, timeout=30)
         self.assertEqual((done.stdout, done.stderr), ("unavailable\n", ""))
+
+    def test_a_run_ends_with_failed_and_nothing_else(self):
+        program = harness.RunningProgram([harness.program()], self.env())
+        self.addCleanup(program.kill)
+        self.assertEqual(program.read_status(timeout=60), {"status": "failed"})
+        status, rest, err = program.finish()
+        self.assertEqual((status, rest, err), (0, b"", b""))
 
 
 if __name__ == "__main__":
