@@ -2,7 +2,8 @@
 colours, a pointer device placed through a virtual-pointer helper, and a keyboard kept alive.
 
 sway refuses to run as root, so it runs as nobody with a runtime directory of its own; clients
-running as root reach its socket there."""
+running as root reach its socket by its full path and keep a runtime directory of their own, as
+the toolkit wants one owned by its user (else it makes one under /tmp)."""
 
 import glob
 import json
@@ -66,6 +67,7 @@ class Sway:
         self.keyboard = None
         self._temp = None
         self.runtime_dir = None
+        self.client_runtime_dir = None
         self.wayland_display = None
         self.ipc_socket = None
 
@@ -85,6 +87,8 @@ class Sway:
         self.runtime_dir = os.path.join(self._temp.name, "runtime")
         os.mkdir(self.runtime_dir, 0o700)
         os.chown(self.runtime_dir, nobody.pw_uid, nobody.pw_gid)
+        self.client_runtime_dir = os.path.join(self._temp.name, "client-runtime")
+        os.mkdir(self.client_runtime_dir, 0o700)
         config = os.path.join(self._temp.name, "config")
         with open(config, "w", encoding="utf-8") as f:
             for name, (x, colour) in OUTPUTS.items():
@@ -113,8 +117,7 @@ class Sway:
             ipc = glob.glob(os.path.join(self.runtime_dir, "sway-ipc.*.sock"))
             return (wayland[0], ipc[0]) if wayland and ipc else None
 
-        wayland, self.ipc_socket = _wait_for(sockets, 20, "sway's sockets")
-        self.wayland_display = os.path.basename(wayland)
+        self.wayland_display, self.ipc_socket = _wait_for(sockets, 20, "sway's sockets")
         _wait_for(lambda: len(self.swaymsg("-t", "get_outputs")) == len(OUTPUTS), 20,
                   "sway's outputs")
 
@@ -157,7 +160,7 @@ class Sway:
 
     def env(self, **extra):
         """A client's environment: this sway's Wayland display and nothing of X11."""
-        return harness.clean_env(XDG_RUNTIME_DIR=self.runtime_dir,
+        return harness.clean_env(XDG_RUNTIME_DIR=self.client_runtime_dir,
                                  WAYLAND_DISPLAY=self.wayland_display,
                                  SWAYSOCK=self.ipc_socket, **extra)
 

@@ -15,6 +15,23 @@ from sway_harness import OUTPUTS, OUTPUT_SIZE
 from test_capture import CORPUS_IMAGE, digits, frame_centre, truth
 
 
+TRACED_CALLS = "openat,creat,rename,renameat,renameat2,unlink,unlinkat,memfd_create,mkdir"
+
+
+def writes(calls):
+    """The traced calls that may create, change or remove a file. The toolkit checks that its
+    runtime directory exists by trying to make it: a mkdir that found it there changed nothing,
+    and /dev/null is no file."""
+    found = []
+    for call in calls:
+        if "/dev/null" in call or re.match(r"\d+\s+mkdir\(.*EEXIST", call):
+            continue
+        if (re.search(r"O_WRONLY|O_RDWR|O_CREAT|O_TRUNC", call)
+                or re.search(r"\b(creat|rename\w*|unlink\w*|mkdir)\(", call)):
+            found.append(call)
+    return found
+
+
 def check(sway, *args, timeout=30):
     """Runs the back end's check tool under the sway; returns its stdout lines and stderr."""
     done = subprocess.run([sway_harness.tool("wlroots_check"), *args], env=sway.env(),
@@ -75,15 +92,12 @@ class WlrootsBackEnd(unittest.TestCase):
     def test_a_capture_creates_and_writes_no_file(self):
         harness.need_tools("strace")
         done = subprocess.run(
-            ["strace", "-f", "-qq", "-e", "trace=openat,creat,rename,renameat,renameat2,unlink,"
-             "unlinkat,memfd_create,mkdir", "-o", "/dev/stderr",
+            ["strace", "-f", "-qq", "-e", "trace=" + TRACED_CALLS, "-o", "/dev/stderr",
              sway_harness.tool("wlroots_check"), "capture", "HEADLESS-2", "1920", "1080"],
             env=self.sway.env(), capture_output=True, text=True, timeout=60)
         self.assertEqual(done.stdout.split()[:2], ["1920", "1080"])
         calls = done.stderr.splitlines()
-        writes = [c for c in calls if re.search(r"O_WRONLY|O_RDWR|O_CREAT|O_TRUNC", c)
-                  or re.search(r"\b(creat|rename\w*|unlink\w*|mkdir)\(", c)]
-        self.assertEqual(writes, [])
+        self.assertEqual(writes(calls), [])
         self.assertTrue(any("memfd_create" in c for c in calls))
 
 
@@ -158,6 +172,28 @@ class ProgramOnSway(unittest.TestCase):
                     break
             self.assertEqual(status, {"status": "cancelled"})
             self.assertEqual(program.finish(), (0, b"", b""))
+
+    def test_a_whole_run_creates_and_writes_no_file(self):
+        harness.need_tools("strace", "wtype")
+        with sway_harness.Sway() as sway, tempfile.TemporaryDirectory(prefix="vv-trace-") as d:
+            self.show_image_on_second_output(sway)
+            trace = os.path.join(d, "trace")
+            program = harness.RunningProgram(
+                ["strace", "-f", "-qq", "-e", "trace=" + TRACED_CALLS, "-o", trace,
+                 harness.program()], sway.env())
+            self.addCleanup(program.kill)
+            self.assertEqual(program.read_status(timeout=120)["status"], "ready")
+            self.assertEqual(program.read_status(timeout=30), {"status": "showing"})
+            for _ in range(10):
+                subprocess.run(["wtype", "-k", "Escape"], env=sway.env(), timeout=20,
+                               capture_output=True)
+                if program.read_status(timeout=1.0) is not None:
+                    break
+            self.assertEqual(program.finish(), (0, b"", b""))
+            with open(trace, encoding="utf-8", errors="replace") as f:
+                calls = f.read().splitlines()
+        self.assertEqual(writes(calls), [])
+        self.assertTrue(any("memfd_create" in c for c in calls))
 
     def test_a_number_on_the_pointer_output_is_found_shown_full_screen_there_and_selected(self):
         expected = self.truth["numbers"][0]
