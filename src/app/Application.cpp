@@ -22,6 +22,7 @@
 #include "platform/UncapturableBackend.h"
 #include "platform/UngatedCapturePermission.h"
 #include "platform/portal/PortalBackend.h"
+#include "platform/wlroots/WlrootsBackend.h"
 #include "platform/x11/X11Backend.h"
 
 namespace vv {
@@ -50,7 +51,7 @@ DisplayBackend displayBackendFor(Session session) {
   if (session == Session::X11) {
     return makeX11Backend();
   }
-  const std::vector<BackendProber> waylandProbes{probePortalBackend};
+  const std::vector<BackendProber> waylandProbes{probeWlrootsBackend, probePortalBackend};
   return chooseDisplayBackend(waylandProbes, makeUncapturableBackend);
 }
 
