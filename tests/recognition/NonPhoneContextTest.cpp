@@ -1,4 +1,4 @@
-#include "platform/ocr/NonPhoneContext.h"
+#include "recognition/NonPhoneContext.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,10 @@ TEST(NonPhoneContext, TimestampsOnlyAfterTheirLabel) {
   EXPECT_TRUE(rejected("Timestamp 1706439565", "1706439565"));
   EXPECT_FALSE(rejected("call 1704398817", "1704398817"));
   EXPECT_FALSE(rejected("ts=415-555-0142", "415-555-0142"));
-  // "ts" must be a word of its own.
+  // "ts" must be a word of its own: after anything but an ASCII letter, digit or underscore.
   EXPECT_FALSE(rejected("Contacts 1704398817", "1704398817"));
+  EXPECT_FALSE(rejected("build_ts=1704398817", "1704398817"));
+  EXPECT_TRUE(rejected("\xC3\xA9ts=1704398817", "1704398817"));
 }
 
 TEST(NonPhoneContext, IpAddressesWithOrWithoutPort) {

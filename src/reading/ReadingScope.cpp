@@ -1,12 +1,11 @@
-#include "platform/ocr/ReadingScope.h"
+#include "reading/ReadingScope.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
-#include "recognition/MatchLabeler.h"
+#include "recognition/NumberText.h"
 #include "recognition/UnicodeText.h"
 
 namespace vv {
@@ -23,7 +22,7 @@ bool mayBeNumbersAlone(std::string_view text) {
       icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), std::int32_t(text.size())));
   for (std::int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
     const UChar32 c = u.char32At(i);
-    if (!u_isdigit(c) && !isWhiteSpaceOrPunctuation(c) && c != U'+') {
+    if (!isDigit(c) && !isWhiteSpaceOrPunctuation(c) && c != U'+') {
       return false;
     }
   }
@@ -31,10 +30,10 @@ bool mayBeNumbersAlone(std::string_view text) {
 }
 
 std::vector<bool> linesAbove(const std::vector<PixelBox>& lines, const std::vector<bool>& of,
-                             int pageWidth, int pageHeight) {
+                             int pageWidth, int pageHeight, const ScanRules& rules) {
   std::vector<bool> above(lines.size(), false);
-  const double maxGap = MatchLabeler::kMaxGapAbove * pageHeight + kVerticalSlack;
-  const double maxShift = MatchLabeler::kMaxAlignmentShift * pageWidth;
+  const double maxGap = rules.maxGapAbove * pageHeight + kVerticalSlack;
+  const double maxShift = rules.maxAlignmentShift * pageWidth;
   for (std::size_t n = 0; n < lines.size() && n < of.size(); ++n) {
     if (!of[n]) {
       continue;

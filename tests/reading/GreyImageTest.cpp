@@ -1,11 +1,11 @@
-#include "platform/ocr/GreyImage.h"
+#include "reading/GreyImage.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
 
-#include "platform_ocr/DrawnPages.h"
+#include "reading/DrawnPages.h"
 
 namespace vv {
 namespace {

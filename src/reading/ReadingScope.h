@@ -3,7 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ocr/PixelBox.h"
+#include "reading/PixelBox.h"
+#include "recognition/ScanRules.h"
 
 namespace vv {
 
@@ -18,15 +19,16 @@ enum class ReadingScope {
   PhoneNumbers,
 };
 
-// Whether a line read as `text` (UTF-8) may hold nothing but phone numbers: digits, the marks
-// between them, plus signs and white space. A number alone on its line takes its context from
-// the line above.
+// Whether a line read as `text` (UTF-8) may hold nothing but phone numbers: digits (see
+// isDigit), the marks between them, plus signs and white space. A number alone on its line takes
+// its context from the line above.
 bool mayBeNumbersAlone(std::string_view text);
 
 // Which of `lines` (boxes of whole reading lines on a page of the given size) could be the
-// nearest line above one of the lines marked in `of` (see nearestLineAbove), judged with a
-// little slack, since a line's box grows by a few pixels once its glyphs are read.
+// nearest line above one of the lines marked in `of` by the rules' reach (see
+// nearestLineAbove), judged with a little slack, since a line's box grows by a few pixels once
+// its glyphs are read.
 std::vector<bool> linesAbove(const std::vector<PixelBox>& lines, const std::vector<bool>& of,
-                             int pageWidth, int pageHeight);
+                             int pageWidth, int pageHeight, const ScanRules& rules);
 
 }  // namespace vv

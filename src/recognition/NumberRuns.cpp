@@ -1,16 +1,13 @@
-#include "platform/ocr/NumberRuns.h"
+#include "recognition/NumberRuns.h"
 
 #include <algorithm>
+
+#include "recognition/NumberText.h"
 
 namespace vv {
 
 namespace {
 
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isNumberMark(char c) {
-  return isAsciiDigit(c) || c == '+' || c == '(' || c == ')' || c == '-' || c == '.';
-}
 bool endsAClause(char c) { return c == ',' || c == ';' || c == ':'; }
 
 struct Word {
@@ -36,14 +33,11 @@ Word classify(std::string_view text, std::size_t offset) {
     --end;
   }
   const std::string_view core = text.substr(begin, end - begin);
-  word.numeric = !core.empty() && std::all_of(core.begin(), core.end(), isNumberMark) &&
-                 std::any_of(core.begin(), core.end(), isAsciiDigit);
+  word.numeric = !core.empty() && std::all_of(core.begin(), core.end(), [](char c) {
+    return isDigit(c) || isNumberMark(c);
+  }) && digitCount(core) > 0;
   word.span = DetectedSpan{offset + begin, core.size()};
   return word;
-}
-
-std::size_t digitsIn(std::string_view text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), isAsciiDigit));
 }
 
 }  // namespace
@@ -59,18 +53,18 @@ std::vector<NumberRun> numberRuns(std::string_view line) {
   };
   std::size_t pos = 0;
   while (pos < line.size()) {
-    if (isSpace(line[pos])) {
+    if (isAsciiSpace(line[pos])) {
       ++pos;
       continue;
     }
     std::size_t end = pos;
-    while (end < line.size() && !isSpace(line[end])) {
+    while (end < line.size() && !isAsciiSpace(line[end])) {
       ++end;
     }
     const Word word = classify(line.substr(pos, end - pos), pos);
     if (word.numeric) {
       current.words.push_back(word.span);
-      current.digits += digitsIn(line.substr(word.span.byteOffset, word.span.byteLength));
+      current.digits += digitCount(line.substr(word.span.byteOffset, word.span.byteLength));
     }
     if (!word.numeric || word.endsRun) {
       closeRun();

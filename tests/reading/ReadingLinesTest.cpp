@@ -1,4 +1,4 @@
-#include "platform/ocr/ReadingLines.h"
+#include "reading/ReadingLines.h"
 
 #include <gtest/gtest.h>
 

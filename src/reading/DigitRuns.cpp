@@ -1,10 +1,10 @@
-#include "platform/ocr/DigitRuns.h"
+#include "reading/DigitRuns.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "platform/ocr/PixelBox.h"
+#include "reading/PixelBox.h"
 
 namespace vv {
 

@@ -1,4 +1,4 @@
-#include "platform/ocr/DigitRuns.h"
+#include "reading/DigitRuns.h"
 
 #include <gtest/gtest.h>
 

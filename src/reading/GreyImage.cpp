@@ -1,4 +1,4 @@
-#include "platform/ocr/GreyImage.h"
+#include "reading/GreyImage.h"
 
 #include <algorithm>
 #include <array>

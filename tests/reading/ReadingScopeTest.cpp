@@ -1,4 +1,4 @@
-#include "platform/ocr/ReadingScope.h"
+#include "reading/ReadingScope.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +27,9 @@ TEST(ReadingScopeTest, LinesAboveAreThoseALabelCanComeFrom) {
       {420, 500, 600, 520},  // 6: beside it
   };
   const std::vector<bool> above =
-      linesAbove(lines, {true, false, false, false, false, false, false}, 1000, 1000);
+      linesAbove(lines, {true, false, false, false, false, false, false}, 1000, 1000, kScanRules);
   EXPECT_EQ(above, (std::vector<bool>{false, true, true, false, false, false, false}));
-  EXPECT_EQ(linesAbove(lines, std::vector<bool>(lines.size(), false), 1000, 1000),
+  EXPECT_EQ(linesAbove(lines, std::vector<bool>(lines.size(), false), 1000, 1000, kScanRules),
             std::vector<bool>(lines.size(), false));
 }
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/ocr/PixelBox.h"
+#include "reading/PixelBox.h"
 
 namespace vv {
 

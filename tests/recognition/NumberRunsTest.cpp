@@ -1,4 +1,4 @@
-#include "platform/ocr/NumberRuns.h"
+#include "recognition/NumberRuns.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/ocr/PixelBox.h"
+#include "reading/PixelBox.h"
 #include "recognition/ImageView.h"
 
 namespace vv {

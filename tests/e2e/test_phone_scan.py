@@ -3,12 +3,10 @@
 import json
 import os
 import subprocess
-import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-import harness  # noqa: E402
+import harness
 
 CORPUS_IMAGE = os.path.join(harness.CORPUS_DIR, "dev_03_search.png")
 

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/ocr/GreyImage.h"
+#include "reading/GreyImage.h"
 
 namespace vv {
 

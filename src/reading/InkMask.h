@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/ocr/GreyImage.h"
+#include "reading/GreyImage.h"
 
 namespace vv {
 

@@ -1,4 +1,4 @@
-#include "platform/ocr/InkMask.h"
+#include "reading/InkMask.h"
 
 #include <algorithm>
 #include <cstddef>
