@@ -8,6 +8,7 @@
 
 #include "reading/GreyImage.h"
 #include "reading/PixelBox.h"
+#include "recognition/NumberText.h"
 
 namespace vv::test {
 
@@ -41,7 +42,7 @@ inline std::vector<std::optional<PixelBox>> drawText(GreyImage& page, int left, 
   int x = left;
   for (const char c : text) {
     std::optional<PixelBox> box;
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || inSet("bdfhiklt", c)) {
+    if (isDigit(c) || (c >= 'A' && c <= 'Z') || inSet("bdfhiklt", c)) {
       box = PixelBox{x, baseline - cap, x + glyph, baseline};
     } else if (inSet("gjpqy", c)) {
       box = PixelBox{x, baseline - cap * 7 / 10, x + glyph, baseline + cap * 3 / 10};
