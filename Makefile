@@ -1,5 +1,5 @@
 # Thin wrappers around CMake presets. Every target installs what is missing first.
-.PHONY: all deps build run demo self-test test test-unit test-asan fuzz bench format format-check install deb clean
+.PHONY: all deps build run demo self-test test test-unit test-asan fuzz bench format format-check tidy install deb clean
 
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
@@ -45,6 +45,11 @@ format:
 
 format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# clang-tidy's checks (.clang-tidy) over the program's and the tools' sources, as the build
+# compiles them; any finding fails.
+tidy: build
+	run-clang-tidy -p build -j 2 -quiet '$(CURDIR)/(src|tools|bench)/.*\.cpp$$'
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"

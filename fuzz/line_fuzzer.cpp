@@ -3,16 +3,17 @@
 // crashing: the number's shape and digit count, the context's length, well-formed UTF-8 and a
 // usable box.
 
-#include <unicode/utf8.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "platform/ocr/LibPhoneNumberDetector.h"
+#include "recognition/MatchLabeler.h"
 #include "recognition/NumberFilter.h"
+#include "recognition/NumberText.h"
 #include "recognition/PhoneScan.h"
+#include "recognition/ScanRules.h"
 #include "recognition/UnicodeText.h"
 
 namespace {
@@ -25,34 +26,21 @@ void require(bool holds) {
   }
 }
 
-bool isWellFormedUtf8(std::string_view text) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  const auto length = static_cast<std::int32_t>(text.size());
-  for (std::int32_t i = 0; i < length;) {
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool hasNumberShape(const std::string& number) {
   std::size_t digits = 0;
   std::size_t i = number.empty() || number[0] != '+' ? 0 : 1;
-  if (i >= number.size() || !(number[i] == '(' || (number[i] >= '0' && number[i] <= '9'))) {
+  if (i >= number.size() || !(number[i] == '(' || isDigit(number[i]))) {
     return false;
   }
   for (; i < number.size(); ++i) {
     const char c = number[i];
-    if (c >= '0' && c <= '9') {
+    if (isDigit(c)) {
       ++digits;
     } else if (std::string_view(" ().-").find(c) == std::string_view::npos) {
       return false;
     }
   }
-  return digits >= NumberFilter::kMinDigits && digits <= NumberFilter::kMaxDigits;
+  return digits >= kScanRules.minDigits && digits <= kScanRules.maxDigits;
 }
 
 // The graphemes of `text` in equal cells across the lower half of the image; white space
@@ -102,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const PhoneMatch& match : matches) {
     require(hasNumberShape(match.number()));
     require(isWellFormedUtf8(match.context()));
-    require(LineText(match.context()).graphemeCount() <= 140);
+    require(LineText(match.context()).graphemeCount() <= MatchLabeler::kMaxContext);
     require(!match.kind().empty());
     require(match.box().width > 0);
   }

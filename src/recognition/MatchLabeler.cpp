@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "recognition/ScanRules.h"
+
 namespace vv {
 
 namespace {
@@ -68,7 +70,7 @@ const RecognizedLine* nearestLineAbove(const RecognitionResult& recognition,
     const double gap = other.box.minY() - ownBox.maxY();
     const double shift = std::fabs(other.box.minX() - ownBox.minX());
     const bool qualifies =
-        gap >= 0 && gap < MatchLabeler::kMaxGapAbove && shift < MatchLabeler::kMaxAlignmentShift;
+        gap >= 0 && gap < kScanRules.maxGapAbove && shift < kScanRules.maxAlignmentShift;
     if (qualifies && (nearest == nullptr || gap < nearestGap)) {
       nearest = &other;
       nearestGap = gap;

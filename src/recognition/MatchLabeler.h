@@ -16,9 +16,7 @@ namespace vv {
 // short kind. Immutable after construction, so one instance may serve several threads.
 class MatchLabeler {
  public:
-  static constexpr double kMaxGapAbove = 0.09;        // image heights
-  static constexpr double kMaxAlignmentShift = 0.18;  // image widths
-  static constexpr std::size_t kMaxContext = 140;     // characters
+  static constexpr std::size_t kMaxContext = 140;  // characters
   static constexpr const char* kDefaultKind = "Phone";
 
   MatchLabeler();
@@ -39,9 +37,9 @@ class MatchLabeler {
   std::vector<Keyword> keywords_;
 };
 
-// The line of `recognition` whose bottom edge lies less than kMaxGapAbove above the top edge of
-// `ownBox` and whose left edge is less than kMaxAlignmentShift away from its left edge; the
-// nearest one, the first in result order on a tie. Confidence plays no part.
+// The line of `recognition` whose bottom edge lies less than ScanRules::maxGapAbove above the
+// top edge of `ownBox` and whose left edge is less than ScanRules::maxAlignmentShift away from its
+// left edge; the nearest one, the first in result order on a tie. Confidence plays no part.
 const RecognizedLine* nearestLineAbove(const RecognitionResult& recognition,
                                        const NormalizedRect& ownBox);
 

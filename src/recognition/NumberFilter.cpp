@@ -1,22 +1,9 @@
 #include "recognition/NumberFilter.h"
 
-#include <unicode/uchar.h>
+#include "recognition/NumberText.h"
+#include "recognition/ScanRules.h"
 
 namespace vv {
-
-namespace {
-
-std::size_t digitCount(const icu::UnicodeString& text) {
-  std::size_t digits = 0;
-  for (std::int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
-    if (u_isdigit(text.char32At(i))) {
-      ++digits;
-    }
-  }
-  return digits;
-}
-
-}  // namespace
 
 NumberFilter::NumberFilter()
     : shape_(u"^\\+?[0-9(][0-9 ().-]*$"),
@@ -35,7 +22,7 @@ std::optional<AcceptedSpan> NumberFilter::accept(const LineText& line,
     return std::nullopt;
   }
   const std::size_t digits = digitCount(candidate);
-  if (digits < kMinDigits || digits > kMaxDigits) {
+  if (digits < kScanRules.minDigits || digits > kScanRules.maxDigits) {
     return std::nullopt;
   }
   if (referenceLabel_.foundIn(line.before(*range, kReferenceWindow))) {

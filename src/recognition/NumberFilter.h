@@ -19,13 +19,12 @@ struct AcceptedSpan {
   friend bool operator==(const AcceptedSpan&, const AcceptedSpan&) = default;
 };
 
-// Keeps the proposed spans of a line that have a phone number's shape and digit count and that
+// Keeps the proposed spans of a line that have a phone number's shape and digit count (see
+// ScanRules) and that
 // do not directly follow a reference label ("Invoice:", "Order #"). Rejections are silent.
 // Immutable after construction, so one instance may serve several threads.
 class NumberFilter {
  public:
-  static constexpr std::size_t kMinDigits = 7;
-  static constexpr std::size_t kMaxDigits = 15;
   // How many characters before a number the label search looks at.
   static constexpr std::size_t kReferenceWindow = 40;
 

@@ -75,6 +75,22 @@ std::string toUtf8(const icu::UnicodeString& text) {
   return utf8;
 }
 
+bool isWellFormedUtf8(std::string_view text) {
+  if (text.size() > std::size_t(std::numeric_limits<std::int32_t>::max())) {
+    return false;
+  }
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto length = static_cast<std::int32_t>(text.size());
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
 LineText::LineText(std::string_view utf8) {
   if (utf8.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 2)) {
     throw std::length_error("line text too long");

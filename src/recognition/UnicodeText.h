@@ -36,6 +36,10 @@ icu::UnicodeString firstGraphemes(const icu::UnicodeString& text, std::size_t li
 // Always well-formed UTF-8 (unpaired surrogates become U+FFFD).
 std::string toUtf8(const icu::UnicodeString& text);
 
+// Whether `text` is UTF-8 without a single ill-formed sequence. Text too long for ICU to index
+// (2^31 bytes or more) is not.
+bool isWellFormedUtf8(std::string_view text);
+
 // One line of text, split into grapheme clusters once, so that every byte span proposed for it
 // maps to graphemes in logarithmic time. Ill-formed UTF-8 reads as U+FFFD, one per maximal
 // ill-formed subsequence; spans are still measured in the bytes of the original text.

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "recognition/NumberText.h"
 #include "recognition/PhoneDetector.h"
 
 namespace vv::test {
@@ -60,9 +61,6 @@ class DigitRunDetector final : public PhoneDetector {
   }
 
   mutable int calls = 0;
-
- private:
-  static bool isDigit(char c) { return c >= '0' && c <= '9'; }
 };
 
 }  // namespace vv::test

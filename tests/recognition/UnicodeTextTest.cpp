@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "recognition/NumberText.h"
 #include "recognition/TextRecognizer.h"
 #include "recognition/UnicodeText.h"
 
@@ -127,6 +128,27 @@ TEST_F(BoxForGraphemes, NotANumberSurvivesTheUnion) {
     ASSERT_TRUE(box);
     EXPECT_FALSE(box->width > 0) << "NaN at " << nanAt;
   }
+}
+
+TEST(WellFormedUtf8, RejectsEveryIllFormedSequence) {
+  EXPECT_TRUE(isWellFormedUtf8(""));
+  EXPECT_TRUE(isWellFormedUtf8("Tel. \xE2\x80\xAA+44 20 7946 0958 \xF0\x9F\x93\x9E"));
+  EXPECT_FALSE(isWellFormedUtf8("\xC3"));  // cut short
+  EXPECT_FALSE(
+      isWellFormedUtf8("a\x80"
+                       "b"));                          // a lone continuation byte
+  EXPECT_FALSE(isWellFormedUtf8("\xC0\xAF"));          // an overlong "/"
+  EXPECT_FALSE(isWellFormedUtf8("\xED\xA0\x80"));      // a surrogate
+  EXPECT_FALSE(isWellFormedUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+}
+
+// Phone numbers are written with ASCII digits only: no other script's digits count.
+TEST(NumberText, CountsAsciiDigitsOnly) {
+  EXPECT_EQ(digitCount(std::string_view("+1 (415) 555-0142")), 11u);
+  EXPECT_EQ(digitCount(std::string_view("\xD9\xA5\xD9\xA5 12")), 2u);
+  EXPECT_EQ(digitCount(icu::UnicodeString::fromUTF8("\xD9\xA5 12 \xF0\x9D\x9F\x8E")), 2u);
+  EXPECT_TRUE(isDigit(U'7'));
+  EXPECT_FALSE(isDigit(U'\u0665'));
 }
 
 }  // namespace

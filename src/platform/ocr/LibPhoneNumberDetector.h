@@ -8,8 +8,6 @@
 
 namespace vv {
 
-struct NumberRun;
-
 // Phone-number spans found with libphonenumber. Its matcher runs leniently, so that local numbers
 // ("555-0142") and fictional ranges are seen, and each proposal is then checked against how the
 // region's plan writes numbers: part numbers, IP addresses, timestamps and the like are dropped.
@@ -29,12 +27,6 @@ class LibPhoneNumberDetector final : public PhoneDetector {
   std::vector<DetectedSpan> find(std::string_view utf8Line) const override;
 
  private:
-  bool homeNumberAt(std::string_view line, const DetectedSpan& span) const;
-  std::vector<DetectedSpan> homeNumbers(const std::string& line) const;
-  void splitMergedRuns(const std::string& line, std::vector<DetectedSpan>& spans) const;
-  std::vector<DetectedSpan> splitRun(std::string_view line, const NumberRun& run) const;
-  void addForeignNationalNumbers(const std::string& line, std::vector<DetectedSpan>& spans) const;
-
   std::string region_;
 };
 

@@ -7,13 +7,13 @@
 #include <optional>
 #include <vector>
 
+#include "recognition/NumberText.h"
+
 namespace vv {
 
 namespace {
 
 namespace pn = i18n::phonenumbers;
-
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 // How a written number splits its digits: "(415) 555-0142" has the digits "4155550142" and
 // separators after 3 and 6 digits.
@@ -25,7 +25,7 @@ struct DigitGrouping {
     DigitGrouping grouping;
     bool separated = false;
     for (char c : text) {
-      if (!isAsciiDigit(c)) {
+      if (!isDigit(c)) {
         separated = !grouping.digits.empty();
         continue;
       }
@@ -93,7 +93,7 @@ bool groupedWithinPlan(const ParsedCandidate& parsed) {
 // "555-0142", "555.0142": the separators a local number is written with.
 bool joinedLikeALocalNumber(std::string_view candidate) {
   return std::all_of(candidate.begin(), candidate.end(),
-                     [](char c) { return isAsciiDigit(c) || c == '-' || c == '.'; });
+                     [](char c) { return isDigit(c) || c == '-' || c == '.'; });
 }
 
 }  // namespace
