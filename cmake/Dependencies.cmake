@@ -1,6 +1,6 @@
 set(CMAKE_AUTOMOC ON)
 
-find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Concurrent Test)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Concurrent DBus Test)
 find_package(ICU REQUIRED COMPONENTS uc i18n)
 find_package(nlohmann_json 3 REQUIRED)
 find_package(PkgConfig REQUIRED)
