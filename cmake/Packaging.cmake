@@ -44,9 +44,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VV_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries' packages come from dpkg-shlibdeps; the recogniser's English model is
-# data the binaries cannot declare.
+# data the binaries cannot declare, and so is Qt's Wayland platform plugin, loaded at run time in a
+# Wayland session.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS tesseract-ocr-eng)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tesseract-ocr-eng, qt6-wayland")
 # The dial helper needs xdg-open; the program itself does not.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -8,18 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "app/BackendChoice.h"
 #include "app/VizoviVevoApp.h"
 #include "capture/ServiceSnapshotter.h"
-#include "platform/CaptureBackend.h"
 #include "platform/DisplayProbe.h"
 #include "platform/FdStatusOutput.h"
+#include "platform/FullScreenPlacement.h"
 #include "platform/NullServices.h"
 #include "platform/PlistDemoSetting.h"
 #include "platform/ProcessTerminator.h"
-#include "platform/QtScreenLocator.h"
 #include "platform/QuietMessages.h"
 #include "platform/TesseractPhoneScanner.h"
+#include "platform/UncapturableBackend.h"
 #include "platform/UngatedCapturePermission.h"
+#include "platform/x11/X11Backend.h"
 
 namespace vv {
 namespace {
@@ -33,10 +35,22 @@ int runWithoutDisplay(std::vector<std::string> arguments, StatusOutput& output,
   UngatedCapturePermission permission;
   UnavailableScanner scanner;
   UnavailableSnapshotter snapshotter;
-  VizoviVevoApp delegate(std::move(arguments), AppServices{screens, demoSetting, permission, output,
-                                                           terminator, scanner, snapshotter});
+  FullScreenPlacement placement;
+  VizoviVevoApp delegate(std::move(arguments),
+                         AppServices{screens, demoSetting, permission, output, terminator, scanner,
+                                     snapshotter, placement});
   delegate.applicationDidFinishLaunching();
   return 0;
+}
+
+// The one place where the desktop's display back end is chosen. In a Wayland session the ways
+// of capturing are tried from the one that asks the user least to the one that asks most.
+DisplayBackend displayBackendFor(Session session) {
+  if (session == Session::X11) {
+    return makeX11Backend();
+  }
+  const std::vector<BackendProber> waylandProbes;
+  return chooseDisplayBackend(waylandProbes, makeUncapturableBackend);
 }
 
 }  // namespace
@@ -50,6 +64,13 @@ int runApplication(int argc, char** argv) {
   FdStatusOutput output;
   ProcessTerminator terminator;
 
+  const Session session = sessionOf(qEnvironmentVariable("WAYLAND_DISPLAY").toStdString());
+  if (session == Session::Wayland && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    // A Wayland session sets no platform for Qt, and Qt would otherwise come up on Xwayland,
+    // where the picker could neither go full screen on the right output nor take the keyboard.
+    qputenv("QT_QPA_PLATFORM", "wayland");
+  }
+
   const bool watch = std::find(arguments.begin(), arguments.end(), "--watch") != arguments.end();
   if (watch || !displayAvailable()) {
     return runWithoutDisplay(std::move(arguments), output, terminator);
@@ -58,15 +79,13 @@ int runApplication(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
-  QtScreenLocator screens;
+  const DisplayBackend backend = displayBackendFor(session);
   PlistDemoSetting demoSetting(locateInfoPlist(QCoreApplication::applicationDirPath()));
-  UngatedCapturePermission permission;
   TesseractPhoneScanner scanner;
-  const std::unique_ptr<CaptureService> captureService = makeCaptureService(
-      selectCaptureBackend(qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()));
-  ServiceSnapshotter snapshotter(*captureService);
-  VizoviVevoApp delegate(std::move(arguments), AppServices{screens, demoSetting, permission, output,
-                                                           terminator, scanner, snapshotter});
+  ServiceSnapshotter snapshotter(*backend.capture);
+  VizoviVevoApp delegate(std::move(arguments),
+                         AppServices{*backend.screens, demoSetting, *backend.permission, output,
+                                     terminator, scanner, snapshotter, *backend.placement});
   QTimer::singleShot(0, &delegate, &VizoviVevoApp::applicationDidFinishLaunching);
   return application.exec();
 }

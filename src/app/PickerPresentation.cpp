@@ -45,7 +45,7 @@ void VizoviVevoApp::show(const QImage& image, const ScreenInfo& screen) {
                        self->applicationDidResignActive();
                      }
                    });
-  window->present(screen.qscreen, screen.geometry);
+  window->present(services_.placement, screen);
 }
 
 void VizoviVevoApp::selectNumber(int tag) {

@@ -10,10 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "services/PlatformServices.h"
 #include "capture/DisplaySnapshotter.h"
-#include "services/Screen.h"
 #include "recognition/PhoneMatch.h"
+#include "services/PlatformServices.h"
+#include "services/Screen.h"
+#include "services/WindowPlacement.h"
 
 namespace vv {
 
@@ -27,6 +28,7 @@ struct AppServices {
   Terminator& terminator;
   PhoneScanner& scanner;
   DisplaySnapshotter& snapshotter;
+  WindowPlacement& placement;
   std::chrono::milliseconds dismissalInterval{std::chrono::seconds(60)};
 };
 

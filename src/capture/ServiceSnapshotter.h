@@ -1,7 +1,7 @@
 #pragma once
 
-#include "services/CaptureService.h"
 #include "capture/DisplaySnapshotter.h"
+#include "services/CaptureService.h"
 
 #include <optional>
 #include <vector>

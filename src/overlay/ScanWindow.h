@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QPointer>
-#include <QRect>
-#include <QScreen>
 #include <QWidget>
+
+#include "services/Screen.h"
+#include "services/WindowPlacement.h"
 
 namespace vv {
 
@@ -19,10 +20,9 @@ class ScanWindow : public QWidget {
   // The widget that receives the keyboard focus when the window is presented.
   void setFirstResponder(QWidget* widget) { firstResponder_ = widget; }
 
-  // Covers the whole of `geometry` (the screen's full rectangle in the toolkit's global
-  // coordinates) on `screen` (none for screens the toolkit does not know), then shows, raises
-  // and activates the window and focuses the first responder.
-  void present(QScreen* screen, const QRect& geometry);
+  // Covers the whole of the screen, above everything else, the way the desktop's placement asks
+  // for it, then focuses the first responder.
+  void present(WindowPlacement& placement, const ScreenInfo& screen);
 
  private:
   QPointer<QWidget> firstResponder_;

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "services/PlatformServices.h"
 #include "capture/DisplaySnapshotter.h"
+#include "services/PlatformServices.h"
 
 namespace vv {
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "services/PlatformServices.h"
 #include "platform/ocr/LibPhoneNumberDetector.h"
 #include "recognition/TextRecognizer.h"
+#include "services/PlatformServices.h"
 
 namespace vv {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "services/Screen.h"
 #include "recognition/PhoneMatch.h"
+#include "services/Screen.h"
 
 namespace vv {
 

@@ -205,7 +205,7 @@ class GatedScanner : public PhoneScanner {
 TEST_F(CapturePipeline, RecognitionRunsOffTheMainThreadWhileEventsAreHandled) {
   GatedScanner gated;
   start(AppServices{fakes.screens, fakes.demoSetting, fakes.permission, fakes.output,
-                    fakes.terminator, gated, fakes.snapshotter});
+                    fakes.terminator, gated, fakes.snapshotter, fakes.placement});
   captureAndWaitForSnapshot();
   fakes.snapshotter.complete(snapshotImage());
   gated.started.acquire();

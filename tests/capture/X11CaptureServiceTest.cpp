@@ -1,4 +1,4 @@
-#include "platform/X11CaptureService.h"
+#include "platform/x11/X11CaptureService.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>

@@ -9,9 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "services/PlatformServices.h"
 #include "app/VizoviVevoApp.h"
 #include "capture/DisplaySnapshotter.h"
+#include "services/PlatformServices.h"
+#include "services/WindowPlacement.h"
 
 namespace vv::testing {
 
@@ -123,6 +124,18 @@ class FakeSnapshotter : public DisplaySnapshotter {
   }
 };
 
+// Shows the window over the screen's rectangle the plain way, and remembers on which screens.
+class RecordingPlacement : public WindowPlacement {
+ public:
+  std::vector<QString> screens;
+  void present(QWidget& window, const ScreenInfo& screen) override {
+    screens.push_back(screen.name);
+    window.setGeometry(screen.geometry);
+    window.show();
+    window.activateWindow();
+  }
+};
+
 // All fakes of one delegate, wired together.
 struct FakeServices {
   FakeScreenLocator screens;
@@ -132,10 +145,11 @@ struct FakeServices {
   RecordingTerminator terminator;
   FakePhoneScanner scanner;
   FakeSnapshotter snapshotter;
+  RecordingPlacement placement;
 
   AppServices services(std::chrono::milliseconds dismissalInterval = std::chrono::seconds(60)) {
-    return AppServices{screens,    demoSetting, permission,  output,
-                       terminator, scanner,     snapshotter, dismissalInterval};
+    return AppServices{screens, demoSetting, permission, output,           terminator,
+                       scanner, snapshotter, placement,  dismissalInterval};
   }
 };
 

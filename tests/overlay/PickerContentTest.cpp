@@ -17,7 +17,9 @@
 namespace vv {
 namespace {
 
+using vv::testing::makeScreen;
 using vv::testing::match;
+using vv::testing::RecordingPlacement;
 
 template <typename Widget>
 std::vector<Widget*> named(const QWidget& window, const char* name) {
@@ -176,7 +178,8 @@ TEST_F(PickerContent, HighlightAndRowButtonOfAMatchBothSelectItsPosition) {
 
 TEST_F(PickerContent, EscapePressesCancel) {
   const std::unique_ptr<ScanWindow> window = build({});
-  window->present(nullptr, QRect(0, 0, 960, 600));
+  RecordingPlacement placement;
+  window->present(placement, makeScreen("test", QRectF(0, 0, 960, 600)));
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   EXPECT_EQ(window->focusWidget(), window->findChild<QPushButton*>("cancel"));
   QTest::keyClick(window->focusWidget(), Qt::Key_Escape);
