@@ -21,6 +21,7 @@
 #include "platform/TesseractPhoneScanner.h"
 #include "platform/UncapturableBackend.h"
 #include "platform/UngatedCapturePermission.h"
+#include "platform/kwin/KWinBackend.h"
 #include "platform/x11/X11Backend.h"
 
 namespace vv {
@@ -49,7 +50,7 @@ DisplayBackend displayBackendFor(Session session) {
   if (session == Session::X11) {
     return makeX11Backend();
   }
-  const std::vector<BackendProber> waylandProbes;
+  const std::vector<BackendProber> waylandProbes{probeKWinBackend};
   return chooseDisplayBackend(waylandProbes, makeUncapturableBackend);
 }
 

@@ -332,7 +332,7 @@ class DebianPackage(unittest.TestCase):
         self.assertRegex(fields["Maintainer"], r"^[^<>]+ <[^<>@]+@[^<>@]+>$")
         self.assertTrue(fields["Description"])
         depends = [d.strip().split(" ")[0] for d in fields["Depends"].split(",")]
-        for wanted in ("libqt6widgets6", "libqt6gui6", "libtesseract5",
+        for wanted in ("libqt6widgets6", "libqt6gui6", "libqt6dbus6", "libtesseract5",
                        "libphonenumber8", "tesseract-ocr-eng"):
             self.assertTrue(any(d.startswith(wanted) for d in depends), (wanted, depends))
 
