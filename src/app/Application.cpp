@@ -77,12 +77,14 @@ int runApplication(int argc, char** argv) {
     return runWithoutDisplay(std::move(arguments), output, terminator);
   }
 
+  // Nothing of the run needs the model before the snapshot has arrived: it loads while the
+  // toolkit starts, the screen is chosen and the snapshot is taken.
+  TesseractPhoneScanner scanner;
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
   const DisplayBackend backend = displayBackendFor(session);
   PlistDemoSetting demoSetting(locateInfoPlist(QCoreApplication::applicationDirPath()));
-  TesseractPhoneScanner scanner;
   ServiceSnapshotter snapshotter(*backend.capture);
   VizoviVevoApp delegate(std::move(arguments),
                          AppServices{*backend.screens, demoSetting, *backend.permission, output,

@@ -27,19 +27,34 @@ ImageView viewOf(const QImage& image) {
 }  // namespace
 
 TesseractPhoneScanner::TesseractPhoneScanner()
-    : recognizer_(startRecognizer()), detector_(LibPhoneNumberDetector::defaultRegion()) {}
+    : loading_(std::async(std::launch::async, [] {
+        return Engines{startRecognizer(), std::make_unique<LibPhoneNumberDetector>(
+                                              LibPhoneNumberDetector::defaultRegion())};
+      })) {}
 
-TesseractPhoneScanner::~TesseractPhoneScanner() = default;
+TesseractPhoneScanner::~TesseractPhoneScanner() {
+  if (loading_.valid()) {
+    loading_.wait();
+  }
+}
+
+TesseractPhoneScanner::Engines& TesseractPhoneScanner::engines() {
+  if (!engines_) {
+    engines_ = loading_.get();
+  }
+  return *engines_;
+}
 
 PhoneMatches TesseractPhoneScanner::phoneMatches(const QImage& image) {
-  if (!recognizer_) {
+  Engines& ready = engines();
+  if (!ready.recognizer) {
     throw RecognitionError("the recogniser could not start");
   }
   if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_RGBA8888) {
-    return vv::phoneMatches(viewOf(image), *recognizer_, detector_);
+    return vv::phoneMatches(viewOf(image), *ready.recognizer, *ready.detector);
   }
   const QImage converted = image.convertToFormat(QImage::Format_RGB32);
-  return vv::phoneMatches(viewOf(converted), *recognizer_, detector_);
+  return vv::phoneMatches(viewOf(converted), *ready.recognizer, *ready.detector);
 }
 
 }  // namespace vv

@@ -47,8 +47,7 @@ std::unique_ptr<ScreenCapturePermission> permissionFor(bool authorisationRefused
 DisplayBackend makeUncapturableBackend(bool authorisationRefused) {
   // Nothing here can tell where the pointer is, so the picker's modes use the primary screen.
   return DisplayBackend{
-      "none",
-      std::make_unique<QtScreenLocator>([] { return std::optional<QString>(); }),
+      "none", std::make_unique<QtScreenLocator>([] { return std::optional<QString>(); }),
       permissionFor(authorisationRefused), std::make_unique<UnavailableCaptureService>(),
       std::make_unique<FullScreenPlacement>()};
 }

@@ -55,9 +55,9 @@ TEST(BackendChoice, TheFirstUsableBackEndWinsAndLaterOnesAreNeverProbed) {
 
 TEST(BackendChoice, WithNothingUsableTheFallbackHearsWhetherABackEndRefusedUs) {
   Probing probing;
-  EXPECT_EQ(chooseDisplayBackend({probing.answering("wlroots", unavailable)}, probing.fallback())
-                .name,
-            "none");
+  EXPECT_EQ(
+      chooseDisplayBackend({probing.answering("wlroots", unavailable)}, probing.fallback()).name,
+      "none");
   EXPECT_EQ(chooseDisplayBackend({probing.answering("kwin", notAuthorised),
                                   probing.answering("portal", unavailable)},
                                  probing.fallback())

@@ -60,6 +60,14 @@ class OnADisplay(unittest.TestCase):
             status, out, err = harness.run_to_end([harness.program(), "--self-test"], env)
         self.assertEqual((status, out, err), (0, b'{"status":"failed"}\n', b""))
 
+    def test_missing_recogniser_data_fails_a_capture_once_it_is_needed(self):
+        # The model loads beside the toolkit and the capture; its failure surfaces only when
+        # recognition waits for it, as the run's one terminal line.
+        with harness.temp_dir() as empty, harness.XServer() as x:
+            status, out, err = harness.run_to_end([harness.program()],
+                                                  x.env(TESSDATA_PREFIX=empty))
+        self.assertEqual((status, out, err), (0, b'{"status":"failed"}\n', b""))
+
 
 if __name__ == "__main__":
     unittest.main()

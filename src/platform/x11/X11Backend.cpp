@@ -10,10 +10,9 @@
 namespace vv {
 
 DisplayBackend makeX11Backend() {
-  return DisplayBackend{"x11", std::make_unique<QtScreenLocator>(),
-                        std::make_unique<UngatedCapturePermission>(),
-                        std::make_unique<X11CaptureService>(),
-                        std::make_unique<X11WindowPlacement>()};
+  return DisplayBackend{
+      "x11", std::make_unique<QtScreenLocator>(), std::make_unique<UngatedCapturePermission>(),
+      std::make_unique<X11CaptureService>(), std::make_unique<X11WindowPlacement>()};
 }
 
 }  // namespace vv

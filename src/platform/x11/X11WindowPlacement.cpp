@@ -67,8 +67,8 @@ void markAsOverlay(xcb_connection_t* connection, xcb_window_t window) {
 
 // Asks the window manager to make the full-screen window span exactly that one monitor; one
 // that does not know the message ignores it and keeps the window on the monitor it lies on.
-void requestFullScreenMonitor(xcb_connection_t* connection, xcb_window_t root,
-                              xcb_window_t window, std::uint32_t monitor) {
+void requestFullScreenMonitor(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window,
+                              std::uint32_t monitor) {
   xcb_client_message_event_t message{};
   message.response_type = XCB_CLIENT_MESSAGE;
   message.format = 32;
