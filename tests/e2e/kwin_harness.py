@@ -1,5 +1,6 @@
 """KWin's virtual back end on a private session bus, for the KDE end-to-end tests."""
 
+import ctypes
 import os
 import shutil
 import signal
@@ -30,6 +31,13 @@ def desktop_entry(executable):
     return ("[Desktop Entry]\nType=Application\nName=KWin test client\n"
             f"Exec={executable}\nNoDisplay=true\n"
             f"X-KDE-DBUS-Restricted-Interfaces={SCREENSHOT_INTERFACE}\n")
+
+
+def die_with_parent():
+    """Run in the child before exec: the kernel kills it when the test process dies, also when a
+    timeout kills the test before its cleanup could run."""
+    pr_set_pdeathsig = 1
+    ctypes.CDLL(None, use_errno=True).prctl(pr_set_pdeathsig, signal.SIGKILL)
 
 
 def stop(process, timeout=10):
@@ -86,7 +94,8 @@ class KWinSession:
         self.bus = subprocess.Popen(
             ["dbus-daemon", "--config-file", os.path.join(root, "bus.conf"), "--nofork",
              "--print-address=1"],
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True,
+            preexec_fn=die_with_parent)
         self.bus_address = self.bus.stdout.readline().decode().strip()
         if not self.bus_address:
             raise RuntimeError("the session bus did not start")
@@ -101,7 +110,7 @@ class KWinSession:
             [kwin, "--virtual", "--output-count", str(self.outputs), "--width", str(self.width),
              "--height", str(self.height), "--socket", self.socket],
             env=self._base_env(LIBGL_ALWAYS_SOFTWARE="1"), stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL, start_new_session=True)
+            stderr=subprocess.DEVNULL, start_new_session=True, preexec_fn=die_with_parent)
         self._wait_for_screenshot_interface(timeout=60)
 
     def __exit__(self, *exc):
