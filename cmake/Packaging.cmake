@@ -1,7 +1,6 @@
 # Everything a desktop installation holds besides the executables, and the Debian package made
 # of all of it with CPack (`make deb`).
 
-install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/vizovi-vevo-dial DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/vizovi-vevo.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # KWin lets a program read the screen when a desktop file whose Exec is that very executable
@@ -48,8 +47,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Wayland session.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "tesseract-ocr-eng, qt6-wayland")
-# The dial helper needs xdg-open; the program itself does not.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# The dial helper opens the number with xdg-open; without a tel: handler it hands the number to
+# the clipboard (xclip on X11, wl-copy on Wayland) and says so through notify-send. The program
+# itself needs none of them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, xclip | wl-clipboard, libnotify-bin")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -22,6 +22,8 @@
 #include "platform/UncapturableBackend.h"
 #include "platform/UngatedCapturePermission.h"
 #include "platform/kwin/KWinBackend.h"
+#include "platform/portal/PortalBackend.h"
+#include "platform/wlroots/WlrootsBackend.h"
 #include "platform/x11/X11Backend.h"
 
 namespace vv {
@@ -50,7 +52,8 @@ DisplayBackend displayBackendFor(Session session) {
   if (session == Session::X11) {
     return makeX11Backend();
   }
-  const std::vector<BackendProber> waylandProbes{probeKWinBackend};
+  const std::vector<BackendProber> waylandProbes{probeWlrootsBackend, probeKWinBackend,
+                                                 probePortalBackend};
   return chooseDisplayBackend(waylandProbes, makeUncapturableBackend);
 }
 

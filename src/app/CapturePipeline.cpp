@@ -23,16 +23,16 @@ void VizoviVevoApp::capture(const ScreenInfo& screen) {
       this,
       [this, screen] {
         services_.snapshotter.snapshot(
-            screen, [self = QPointer<VizoviVevoApp>(this), screen](SnapshotOutcome outcome) {
+            screen, [self = QPointer<VizoviVevoApp>(this)](SnapshotOutcome outcome) {
               if (self) {
-                self->snapshotTaken(std::move(outcome), screen);
+                self->snapshotTaken(std::move(outcome));
               }
             });
       },
       Qt::QueuedConnection);
 }
 
-void VizoviVevoApp::snapshotTaken(SnapshotOutcome outcome, const ScreenInfo& screen) {
+void VizoviVevoApp::snapshotTaken(SnapshotOutcome outcome) {
   if (std::holds_alternative<NoMatchingDisplay>(outcome)) {
     // An ordinary absence, not an error: the permission is not asked about.
     finish("failed");
@@ -43,8 +43,9 @@ void VizoviVevoApp::snapshotTaken(SnapshotOutcome outcome, const ScreenInfo& scr
     return;
   }
   // Recognition shares nothing with the main thread but the image, which nobody changes; only
-  // the finished list comes back, and only here is it stored.
-  const QImage image = std::get<QImage>(std::move(outcome));
+  // the finished list comes back, and only here is it stored. The picker goes to the screen the
+  // image shows, which need not be the one asked for.
+  auto [image, screen] = std::get<Snapshot>(std::move(outcome));
   PhoneScanner& scanner = services_.scanner;
   runInBackground(
       this, [&scanner, image] { return scanner.phoneMatches(image); },

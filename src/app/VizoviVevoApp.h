@@ -76,7 +76,7 @@ class VizoviVevoApp : public QObject {
   void installKeyMonitor();
   void observeScreenChanges();
   // The capture pipeline after each of its waits, on the main thread.
-  void snapshotTaken(SnapshotOutcome outcome, const ScreenInfo& screen);
+  void snapshotTaken(SnapshotOutcome outcome);
   void recognised(PhoneMatches list, const QImage& image, const ScreenInfo& screen);
   void captureFailed();
 

@@ -37,12 +37,12 @@ void ServiceSnapshotter::snapshot(const ScreenInfo& screen,
       done(NoMatchingDisplay{});
       return;
     }
-    // The size always comes from the screen, never from the display record.
-    const QSize size =
-        snapshotSize(screen.frame.width(), screen.frame.height(), screen.backingScale);
-    service.screenshot(*display, size, [done](ScreenshotOutcome shot) {
+    // The size always comes from the screen shown, never from the display record.
+    const ScreenInfo shown = service.screenShown(*display).value_or(screen);
+    const QSize size = snapshotSize(shown.frame.width(), shown.frame.height(), shown.backingScale);
+    service.screenshot(*display, size, [done, shown](ScreenshotOutcome shot) {
       if (auto* image = std::get_if<QImage>(&shot)) {
-        done(std::move(*image));
+        done(Snapshot{std::move(*image), shown});
       } else {
         done(CaptureFailure{});
       }

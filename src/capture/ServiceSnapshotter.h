@@ -13,8 +13,8 @@ std::optional<DisplayRecord> matchingDisplay(std::optional<DisplayId> screenNumb
                                              const std::vector<DisplayRecord>& displays);
 
 // Takes a snapshot through a capture service: fetches the displays, ties the screen to one of
-// them and asks for one image sized from the screen's own frame and density. Keeps no state
-// between snapshots; the service must outlive every snapshot in flight.
+// them and asks for one image sized from the frame and density of the screen that display shows.
+// Keeps no state between snapshots; the service must outlive every snapshot in flight.
 class ServiceSnapshotter : public DisplaySnapshotter {
  public:
   explicit ServiceSnapshotter(CaptureService& service) : service_(service) {}

@@ -41,6 +41,12 @@ class CaptureService {
   // The identifier of the display that shows the screen; none when it cannot be told. Called on
   // the main thread; never blocks on the service.
   virtual std::optional<DisplayId> screenNumber(const ScreenInfo& screen) = 0;
+  // The screen a display shows when the service rather than the caller chose the display (the
+  // user picked it in the desktop's own dialog); none when it is the screen the caller named.
+  virtual std::optional<ScreenInfo> screenShown(const DisplayRecord& display) {
+    static_cast<void>(display);
+    return std::nullopt;
+  }
   // One image of the whole display, exactly `size` pixels, without the mouse pointer.
   virtual void screenshot(const DisplayRecord& display, QSize size,
                           std::function<void(ScreenshotOutcome)> done) = 0;

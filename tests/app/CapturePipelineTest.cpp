@@ -72,6 +72,19 @@ TEST_F(CapturePipeline, ReportsReadyWithTheCountBeforeThePickerShows) {
   EXPECT_EQ(fakes.permission.preflights, 0);
 }
 
+TEST_F(CapturePipeline, ThePickerOpensOnTheScreenTheSnapshotShows) {
+  fakes.scanner.result = {match("(415) 555-0142")};
+  captureAndWaitForSnapshot();
+  const ScreenInfo chosen = makeScreen("chosen", QRectF(800, 0, 640, 400));
+  QImage image(640, 400, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  fakes.snapshotter.complete(Snapshot{image, chosen});
+  ASSERT_TRUE(settle([&] { return app->currentWindow() != nullptr; }));
+
+  EXPECT_EQ(lines(), (Lines{R"({"status":"ready","count":1})", R"({"status":"showing"})"}));
+  EXPECT_EQ(fakes.placement.screens, std::vector<QString>{"chosen"});
+}
+
 TEST_F(CapturePipeline, NoNumbersEndsWithReadyZeroThenEmptyAndNoPicker) {
   captureAndWaitForSnapshot();
   fakes.snapshotter.complete(snapshotImage());

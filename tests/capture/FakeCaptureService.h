@@ -19,6 +19,7 @@ class FakeCaptureService : public CaptureService {
   };
 
   std::optional<DisplayId> number;
+  std::optional<ScreenInfo> shown;
   std::vector<std::function<void(ContentOutcome)>> contentRequests;
   std::vector<ScreenshotRequest> screenshotRequests;
   int screenNumberReads = 0;
@@ -30,6 +31,7 @@ class FakeCaptureService : public CaptureService {
     ++screenNumberReads;
     return number;
   }
+  std::optional<ScreenInfo> screenShown(const DisplayRecord&) override { return shown; }
   void screenshot(const DisplayRecord& display, QSize size,
                   std::function<void(ScreenshotOutcome)> done) override {
     screenshotRequests.push_back(ScreenshotRequest{display, size, std::move(done)});

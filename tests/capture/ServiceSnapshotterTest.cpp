@@ -107,9 +107,28 @@ TEST_F(ServiceSnapshotterTest, AsksForTheFirstMatchingDisplayAtTheScreensOwnSize
   service.answerScreenshot(image);
 
   EXPECT_EQ(completions, 1);
-  const QImage* taken = std::get_if<QImage>(&*result);
+  const Snapshot* taken = std::get_if<Snapshot>(&*result);
   ASSERT_TRUE(taken);
-  EXPECT_EQ(*taken, image);
+  EXPECT_EQ(taken->image, image);
+  EXPECT_EQ(taken->screen.name, "RIGHT");
+}
+
+TEST_F(ServiceSnapshotterTest, AScreenTheServiceChoseSizesTheImageAndTravelsWithIt) {
+  ScreenInfo chosen;
+  chosen.name = "LEFT";
+  chosen.frame = QRectF(0, 0, 1280, 1024);
+  chosen.backingScale = 1;
+  service.number = 9;
+  service.shown = chosen;
+  take();
+  service.answerContent(std::vector<DisplayRecord>{display(9)});
+  ASSERT_EQ(service.screenshotRequests.size(), 1u);
+  EXPECT_EQ(service.screenshotRequests[0].size, QSize(1280, 1024));
+
+  service.answerScreenshot(QImage(1280, 1024, QImage::Format_RGB32));
+  const Snapshot* taken = std::get_if<Snapshot>(&*result);
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(taken->screen.name, "LEFT");
 }
 
 TEST_F(ServiceSnapshotterTest, FailedScreenshotIsFailure) {

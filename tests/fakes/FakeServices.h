@@ -117,6 +117,10 @@ class FakeSnapshotter : public DisplaySnapshotter {
     requested.push_back(screen);
     pending.push_back(std::move(done));
   }
+  // The image as a snapshot of the screen the oldest pending request named.
+  void complete(QImage image) {
+    complete(Snapshot{std::move(image), requested.at(requested.size() - pending.size())});
+  }
   void complete(SnapshotOutcome outcome) {
     auto done = std::move(pending.front());
     pending.erase(pending.begin());
