@@ -3,6 +3,14 @@
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/vizovi-vevo.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# KWin lets a program read the screen when a desktop file whose Exec is that very executable
+# lists KWin's screenshot interface. The file names the path the program is installed at, which
+# is known at install time only (cpack installs under a prefix of its own).
+install(CODE "set(VV_SCREEN_CAPTURE_TEMPLATE [[${PROJECT_SOURCE_DIR}/data/vizovi-vevo-screen-capture.desktop.in]])
+set(VV_SCREEN_CAPTURE_STAGED [[${PROJECT_BINARY_DIR}/install/vizovi-vevo-screen-capture.desktop]])
+set(VV_INSTALL_BINDIR [[${CMAKE_INSTALL_BINDIR}]])
+set(VV_INSTALL_APPLICATIONSDIR [[${CMAKE_INSTALL_DATADIR}/applications]])")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/InstallScreenCaptureEntry.cmake)
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/vizovi-vevo.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 

@@ -21,6 +21,7 @@
 #include "platform/TesseractPhoneScanner.h"
 #include "platform/UncapturableBackend.h"
 #include "platform/UngatedCapturePermission.h"
+#include "platform/kwin/KWinBackend.h"
 #include "platform/portal/PortalBackend.h"
 #include "platform/wlroots/WlrootsBackend.h"
 #include "platform/x11/X11Backend.h"
@@ -51,7 +52,8 @@ DisplayBackend displayBackendFor(Session session) {
   if (session == Session::X11) {
     return makeX11Backend();
   }
-  const std::vector<BackendProber> waylandProbes{probeWlrootsBackend, probePortalBackend};
+  const std::vector<BackendProber> waylandProbes{probeWlrootsBackend, probeKWinBackend,
+                                                 probePortalBackend};
   return chooseDisplayBackend(waylandProbes, makeUncapturableBackend);
 }
 

@@ -17,6 +17,7 @@ SOURCE_DIR = os.environ.get("VV_SOURCE_DIR", "")
 CANCELLED = b'{"status":"cancelled"}\n'
 SELF_TEST_PASSED = b'{"status":"self-test-passed"}\n'
 DESKTOP_ENTRY = "share/applications/vizovi-vevo.desktop"
+SCREEN_CAPTURE_ENTRY = "share/applications/vizovi-vevo-screen-capture.desktop"
 ICON = "share/icons/hicolor/scalable/apps/vizovi-vevo.svg"
 INFO_PLIST = "share/vizovi-vevo/Info.plist"
 PROGRAMS = ("bin/vizovi-vevo", "bin/phone-scan", "bin/vizovi-vevo-dial")
@@ -62,7 +63,7 @@ class InstalledTree(unittest.TestCase):
             with self.subTest(relative=relative):
                 mode = os.stat(self.path(relative)).st_mode
                 self.assertTrue(mode & stat.S_IXOTH, relative + " is not executable for all")
-        for relative in (INFO_PLIST, DESKTOP_ENTRY, ICON) + MAN_PAGES:
+        for relative in (INFO_PLIST, DESKTOP_ENTRY, SCREEN_CAPTURE_ENTRY, ICON) + MAN_PAGES:
             with self.subTest(relative=relative):
                 self.assertTrue(os.path.isfile(self.path(relative)), relative)
         # The plist beside the executable belongs to the build tree only.
@@ -97,6 +98,10 @@ class InstalledTree(unittest.TestCase):
         root = ElementTree.parse(self.path(ICON)).getroot()
         self.assertEqual(root.tag, "{http://www.w3.org/2000/svg}svg")
 
+    def test_the_screen_capture_entry_lets_kwin_authorise_the_installed_program(self):
+        fields = screen_capture_fields(self.path(SCREEN_CAPTURE_ENTRY))
+        self.assertEqual(fields["Exec"], [self.path("bin/vizovi-vevo")])
+
     def render(self, relative):
         return subprocess.run(["groff", "-t", "-man", "-Tascii", "-P", "-cbou",
                                self.path(relative)], capture_output=True, text=True,
@@ -118,6 +123,58 @@ class InstalledTree(unittest.TestCase):
                      "EXIT STATUS", "DISPLAY", "QT_QPA_PLATFORM", "TESSDATA_PREFIX",
                      "OMP_THREAD_LIMIT", "LC_ALL", "LANG"):
             self.assertIn(word, text)
+
+
+def screen_capture_fields(entry):
+    """The screen-capture desktop file's fields, after desktop-file-validate passed it; Exec as
+    its list of arguments."""
+    harness.need_tools("desktop-file-validate")
+    done = subprocess.run(["desktop-file-validate", entry], capture_output=True, text=True,
+                          timeout=60)
+    if (done.returncode, done.stdout + done.stderr) != (0, ""):
+        raise AssertionError(done.stdout + done.stderr)
+    with open(entry, encoding="utf-8") as f:
+        fields = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+    if fields["Type"] != "Application" or fields["NoDisplay"] != "true":
+        raise AssertionError(fields)
+    if "org.kde.KWin.ScreenShot2" not in fields["X-KDE-DBUS-Restricted-Interfaces"].split(","):
+        raise AssertionError(fields)
+    fields["Exec"] = exec_arguments(fields["Exec"])
+    return fields
+
+
+def exec_arguments(value):
+    """An Exec value's arguments: first the string escapes of desktop files, then the Exec
+    key's quoting, where a backslash inside double quotes escapes " ` $ and itself."""
+    text = value.replace("\\\\", "\\").replace("%%", "%")
+    arguments, current, quoted, i = [], None, False, 0
+    while i < len(text):
+        char = text[i]
+        if quoted and char == "\\" and i + 1 < len(text) and text[i + 1] in '"`$\\':
+            current, i = (current or "") + text[i + 1], i + 2
+            continue
+        if char == '"':
+            quoted, current = not quoted, current or ""
+        elif char == " " and not quoted:
+            if current is not None:
+                arguments.append(current)
+            current = None
+        else:
+            current = (current or "") + char
+        i += 1
+    if quoted:
+        raise AssertionError("unbalanced quotes in Exec: " + value)
+    return arguments + ([current] if current is not None else [])
+
+
+class ScreenCaptureEntryAtAnUnusualPrefix(unittest.TestCase):
+    def test_a_prefix_with_reserved_characters_is_quoted_in_exec(self):
+        with harness.temp_dir() as root:
+            # CMake itself cannot install under a path with a backslash.
+            prefix = os.path.join(root, 'my "tools" $HOME `x` 100%')
+            install_into(prefix)
+            fields = screen_capture_fields(os.path.join(prefix, SCREEN_CAPTURE_ENTRY))
+            self.assertEqual(fields["Exec"], [os.path.join(prefix, "bin/vizovi-vevo")])
 
 
 class InstalledInfoPlist(unittest.TestCase):
@@ -201,14 +258,15 @@ class DebianPackage(unittest.TestCase):
         self.assertRegex(fields["Maintainer"], r"^[^<>]+ <[^<>@]+@[^<>@]+>$")
         self.assertTrue(fields["Description"])
         depends = [d.strip().split(" ")[0] for d in fields["Depends"].split(",")]
-        for wanted in ("libqt6widgets6", "libqt6gui6", "libtesseract5", "libphonenumber8",
-                       "tesseract-ocr-eng"):
+        for wanted in ("libqt6widgets6", "libqt6gui6", "libqt6dbus6", "libtesseract5",
+                       "libphonenumber8", "tesseract-ocr-eng"):
             self.assertTrue(any(d.startswith(wanted) for d in depends), (wanted, depends))
 
     def test_the_contents_sit_under_usr(self):
         listed = {line.split()[-1].lstrip(".") for line in
                   self.dpkg_deb("--contents", self.deb).splitlines()}
-        for relative in PROGRAMS + (INFO_PLIST, DESKTOP_ENTRY, ICON) + MAN_PAGES:
+        entries = (INFO_PLIST, DESKTOP_ENTRY, SCREEN_CAPTURE_ENTRY, ICON)
+        for relative in PROGRAMS + entries + MAN_PAGES:
             with self.subTest(relative=relative):
                 self.assertIn("/usr/" + relative, listed)
 
@@ -220,6 +278,12 @@ class DebianPackage(unittest.TestCase):
                              (0, CANCELLED, b""))
             self.assertEqual(harness.run_to_end([program, "--self-test"], offscreen()),
                              (0, SELF_TEST_PASSED, b""))
+
+    def test_the_screen_capture_entry_names_the_packaged_program(self):
+        with harness.temp_dir() as root:
+            self.dpkg_deb("-x", self.deb, root)
+            fields = screen_capture_fields(os.path.join(root, "usr", SCREEN_CAPTURE_ENTRY))
+        self.assertEqual(fields["Exec"], ["/usr/bin/vizovi-vevo"])
 
 
 if __name__ == "__main__":
