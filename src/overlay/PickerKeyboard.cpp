@@ -62,12 +62,13 @@ PickerKeyboard::PickerKeyboard(QWidget* window, QPushButton* cancel, QScrollArea
     previous = number.rowButton;
   }
   list->setFocusPolicy(Qt::NoFocus);
-  if (!numbers_.empty()) {
-    frameRing_ = new FocusRing(window);
-    // Above the snapshot and below the frames and their badges, which it only runs round.
-    frameRing_->stackUnder(numbers_.front().highlight);
-    rowRing_ = new FocusRing(numbers_.front().rowButton->parentWidget());
+  frameRing_ = new FocusRing(window);
+  if (numbers_.empty()) {
+    return;
   }
+  // Above the snapshot and below the frames and their badges, which it only runs round.
+  frameRing_->stackUnder(numbers_.front().highlight);
+  rowRing_ = new FocusRing(numbers_.front().rowButton->parentWidget());
 }
 
 bool PickerKeyboard::eventFilter(QObject*, QEvent* event) {
@@ -147,10 +148,15 @@ int PickerKeyboard::focusedNumber() const {
 }
 
 void PickerKeyboard::showFocus(int number) {
+  if (rowRing_) {
+    rowRing_->hide();
+  }
   if (number < 0) {
-    if (frameRing_) {
+    // Cancel shows its focus the same way, so that Enter's effect is never a surprise.
+    if (cancel_ && cancel_->hasFocus()) {
+      frameRing_->surround(cancel_->geometry());
+    } else {
       frameRing_->hide();
-      rowRing_->hide();
     }
     return;
   }

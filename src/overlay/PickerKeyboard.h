@@ -23,7 +23,8 @@ struct NumberControls {
 // numbers; Tab, Shift+Tab and the arrow keys move the focus round Cancel and the row buttons;
 // Enter, Return and Space click the focused button. The focused number shows a ring around its
 // frame and around its row, and the list scrolls to keep the row in view. Every other key, and a
-// digit that picks nothing, goes on as usual. Lives as a child of the window it drives.
+// digit that picks nothing, goes on as usual. A focused Cancel shows the ring too. Lives as a child
+// of the window it drives.
 class PickerKeyboard : public QObject {
   Q_OBJECT
 
@@ -43,7 +44,7 @@ class PickerKeyboard : public QObject {
   QPointer<QPushButton> cancel_;
   QPointer<QScrollArea> list_;
   std::vector<NumberControls> numbers_;
-  FocusRing* frameRing_ = nullptr;  // round the focused number's frame
+  FocusRing* frameRing_ = nullptr;  // round the focused number's frame, or Cancel
   FocusRing* rowRing_ = nullptr;    // round its row in the list
 };
 
