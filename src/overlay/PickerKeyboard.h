@@ -21,10 +21,9 @@ struct NumberControls {
 
 // Drives the picker from the keyboard. Digits 1 to 9 click the row button of the first nine
 // numbers; Tab, Shift+Tab and the arrow keys move the focus round Cancel and the row buttons;
-// Enter, Return and Space click the focused button. The focused number shows a ring around its
-// frame and around its row, and the list scrolls to keep the row in view. Every other key, and a
-// digit that picks nothing, goes on as usual. A focused Cancel shows the ring too. Lives as a child
-// of the window it drives.
+// Enter, Return and Space click the focused button. A ring shows the focus: round a number's
+// frame and its row together, the list scrolling to keep the row in view, or round Cancel. Every
+// other key, and a digit that picks nothing, goes on as usual. Lives as a child of the window.
 class PickerKeyboard : public QObject {
   Q_OBJECT
 
