@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "overlay/PickerKeyboard.h"
 #include "overlay/PickerLayout.h"
 
 namespace vv {
@@ -33,6 +35,9 @@ const QString kHighlightStyle = QStringLiteral(
     " background-color: rgba(52, 199, 89, 31); }");
 
 const QString kSeparator = QStringLiteral(u" \u00B7 ");
+
+// The green of the frames, so that a badge reads as belonging to them.
+const QColor kBadgeGreen = QColor(0x34, 0xC7, 0x59);
 
 QString fromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -85,6 +90,34 @@ class SnapshotView : public QWidget {
   QImage image_;
   QImage scaled_;
 };
+
+// A key cap with the digit that picks a number: dark on the frames' green, readable on a white
+// page and on the near-black window alike.
+QPixmap keyBadge(int digit, qreal ratio) {
+  const int side = static_cast<int>(kBadgeSize);
+  QPixmap badge(QSize(side, side) * ratio);
+  badge.setDevicePixelRatio(ratio);
+  badge.fill(Qt::transparent);
+  QPainter painter(&badge);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(kBadgeGreen);
+  painter.drawRoundedRect(QRectF(0, 0, side, side), 4, 4);
+  QFont font = QApplication::font();
+  font.setPixelSize(13);
+  font.setWeight(QFont::Bold);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(QRectF(0, 0, side, side), Qt::AlignCenter, QString::number(digit));
+  return badge;
+}
+
+// Screen readers announce the description after the name, which stays as it was.
+QString keyDescription(std::size_t position) {
+  return position < kDigitKeyCount
+             ? QStringLiteral("Press %1 to pick this number").arg(position + 1)
+             : QString();
+}
 
 QString headerText(std::size_t count) {
   if (count == 0) {
@@ -171,6 +204,7 @@ std::unique_ptr<ScanWindow> buildPicker(const QImage& snapshot, const QSize& scr
   snapshotView->setObjectName(QStringLiteral("snapshot"));
   snapshotView->setGeometry(toChildGeometry(layout.image, H));
 
+  std::vector<NumberControls> controls;
   for (std::size_t i = 0; i < matches.size(); ++i) {
     const QString number = fromUtf8(matches[i].number());
     const int tag = static_cast<int>(i);
@@ -183,8 +217,20 @@ std::unique_ptr<ScanWindow> buildPicker(const QImage& snapshot, const QSize& scr
     highlight->setToolTip(QStringLiteral("Open ") + number + QStringLiteral(" in Mirvo"));
     highlight->setAccessibleName(QStringLiteral("Open ") + number +
                                  QStringLiteral(" in Mirvo dialer"));
+    highlight->setAccessibleDescription(keyDescription(i));
     QObject::connect(highlight, &QPushButton::clicked, highlight,
                      [onSelect = actions.onSelect, tag] { onSelect(tag); });
+    controls.push_back({highlight, nullptr, nullptr});
+  }
+
+  const qreal ratio = window->devicePixelRatioF();
+  for (std::size_t i = 0; i < layout.badges.size(); ++i) {
+    auto* badge = new QLabel(content);
+    badge->setObjectName(QStringLiteral("keyBadge"));
+    badge->setProperty("tag", static_cast<int>(i));
+    badge->setPixmap(keyBadge(static_cast<int>(i) + 1, ratio));
+    badge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    badge->setGeometry(toChildGeometry(layout.badges[i], H));
   }
 
   const double L = layout.documentHeight;
@@ -225,6 +271,14 @@ std::unique_ptr<ScanWindow> buildPicker(const QImage& snapshot, const QSize& scr
     rowButton->setGeometry(toChildGeometry(layout.rows[i].button, L));
     rowButton->setAccessibleName(QStringLiteral("Open ") + number + QStringLiteral(" in Mirvo, ") +
                                  fromUtf8(match.context()));
+    rowButton->setAccessibleDescription(keyDescription(i));
+    if (i < kDigitKeyCount) {
+      // An icon stands beside the title and never over it, however long the number is.
+      rowButton->setIcon(QIcon(keyBadge(tag + 1, ratio)));
+      rowButton->setIconSize(QSize(static_cast<int>(kBadgeSize), static_cast<int>(kBadgeSize)));
+    }
+    controls[i].rowLabel = rowLabel;
+    controls[i].rowButton = rowButton;
     QObject::connect(rowButton, &QPushButton::clicked, rowButton,
                      [onSelect = actions.onSelect, tag] { onSelect(tag); });
   }
@@ -236,6 +290,7 @@ std::unique_ptr<ScanWindow> buildPicker(const QImage& snapshot, const QSize& scr
   const double hiddenBelow = layout.scrollY;
   const double hiddenAbove = L - layout.list.height - hiddenBelow;
   list->verticalScrollBar()->setValue(static_cast<int>(std::lround(hiddenAbove)));
+  new PickerKeyboard(window.get(), cancel, list, std::move(controls));
   return window;
 }
 

@@ -21,7 +21,9 @@ struct PickerActions {
 
 // Builds the picker for a snapshot on a screen of screenSize points: the heading, the
 // instructions, the Cancel button (also bound to Escape), the fitted snapshot with a highlight
-// button over every match, and the scrolling number list scrolled to its top. Nothing is shown.
+// button over every match, and the scrolling number list scrolled to its top. The first nine
+// numbers carry a badge with the digit that picks them, and the keyboard drives the picker (see
+// PickerKeyboard). Nothing is shown.
 // Returns none when the snapshot or the screen is empty, since nothing can be fitted then.
 std::unique_ptr<ScanWindow> buildPicker(const QImage& snapshot, const QSize& screenSize,
                                         const PhoneMatches& matches, const PickerActions& actions);

@@ -12,8 +12,55 @@ constexpr double kMaxPanelWidth = 340;
 constexpr double kRowHeight = 104;
 constexpr double kHeaderBand = 64;
 constexpr double kHighlightOutset = 3;
+constexpr double kBadgeGap = 1;
+
+// Left of the frame first, where a number's own label or the page margin usually is, then above
+// it, right of it and below it. When every side is blocked, the first one inside the bounds wins:
+// a badge may then touch another number's frame, but never its own.
+LayoutRect placeBadge(const LayoutRect& frame, const LayoutRect& bounds,
+                      const std::vector<LayoutRect>& frames,
+                      const std::vector<LayoutRect>& placed) {
+  const double b = kBadgeSize;
+  const double g = kBadgeGap;
+  const double centredY = frame.midY() - b * 0.5;
+  const LayoutRect candidates[] = {{frame.x - g - b, centredY, b, b},
+                                   {frame.x, frame.y + frame.height + g, b, b},
+                                   {frame.x + frame.width + g, centredY, b, b},
+                                   {frame.x, frame.y - g - b, b, b}};
+  const auto clear = [&](const LayoutRect& badge) {
+    for (const std::vector<LayoutRect>* others : {&frames, &placed}) {
+      for (const LayoutRect& other : *others) {
+        if (badge.intersects(other)) {
+          return false;
+        }
+      }
+    }
+    return true;
+  };
+  for (const LayoutRect& candidate : candidates) {
+    if (bounds.contains(candidate) && clear(candidate)) {
+      return candidate;
+    }
+  }
+  for (const LayoutRect& candidate : candidates) {
+    if (bounds.contains(candidate)) {
+      return candidate;
+    }
+  }
+  return candidates[0];
+}
 
 }  // namespace
+
+bool LayoutRect::intersects(const LayoutRect& other) const {
+  return x < other.x + other.width && other.x < x + width && y < other.y + other.height &&
+         other.y < y + height;
+}
+
+bool LayoutRect::contains(const LayoutRect& other) const {
+  return other.x >= x && other.y >= y && other.x + other.width <= x + width &&
+         other.y + other.height <= y + height;
+}
 
 PickerLayout layoutPicker(double screenWidth, double screenHeight, double imageWidth,
                           double imageHeight, const std::vector<NormalizedRect>& boxes) {
@@ -46,6 +93,14 @@ PickerLayout layoutPicker(double screenWidth, double screenHeight, double imageW
   }
 
   layout.list = {W - P - 20, 58, P, H - 120};
+  // Badges may use the margins around the image area, up to the heading, the instructions, the
+  // screen's left edge and the number list.
+  const LayoutRect badgeBounds{4, 50, layout.list.x - 4, H - 94};
+  const std::size_t badgeCount = std::min(layout.highlights.size(), kDigitKeyCount);
+  for (std::size_t i = 0; i < badgeCount; ++i) {
+    layout.badges.push_back(
+        placeBadge(layout.highlights[i], badgeBounds, layout.highlights, layout.badges));
+  }
   const double S = layout.list.height;
   const double D = P - 16;
   const double rowsHeight = static_cast<double>(boxes.size()) * kRowHeight + kHeaderBand;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <cstddef>
 #include <vector>
 
 #include "recognition/NormalizedRect.h"
@@ -17,7 +18,13 @@ struct LayoutRect {
 
   double midX() const { return x + width * 0.5; }
   double midY() const { return y + height * 0.5; }
+  bool intersects(const LayoutRect& other) const;
+  bool contains(const LayoutRect& other) const;
 };
+
+// Digits 1 to 9 pick the first nine numbers; only those get a key badge.
+inline constexpr std::size_t kDigitKeyCount = 9;
+inline constexpr double kBadgeSize = 18;
 
 struct RowFrames {
   LayoutRect label;   // in the list document
@@ -36,7 +43,10 @@ struct PickerLayout {
   LayoutRect instruction;
   LayoutRect cancel;
   std::vector<LayoutRect> highlights;  // one per box, in the boxes' order
-  LayoutRect list;                     // the scrolling number list
+  // The key badge of each of the first nine highlights: beside its frame, never on it, and clear
+  // of the other frames and badges wherever the room around the snapshot allows.
+  std::vector<LayoutRect> badges;
+  LayoutRect list;  // the scrolling number list
   double documentWidth = 0;
   double documentHeight = 0;  // at least the list's height; grows with the number of rows
   LayoutRect header;          // in the list document

@@ -8,6 +8,7 @@ import harness
 # The green of the highlight frames' borders, as 8-bit RGB.
 HIGHLIGHT_GREEN = bytes((0x34, 0xC7, 0x59))
 FIRST_NUMBER = "+1 (415) 555-0142"
+SECOND_NUMBER = "+44 20 7946 0958"
 WINDOW_TITLE = "Call from screen"
 
 
@@ -105,6 +106,28 @@ class Demo(unittest.TestCase):
         # first row's button is 308 x 34 at (8, 128) in it.
         self.x.xdotool("mousemove", 1560 + 8 + 154, 62 + 128 + 17, "click", "1")
         self.assert_ends_with({"status": "selected", "number": FIRST_NUMBER})
+
+    def test_a_digit_key_picks_the_number_it_is_shown_beside(self):
+        self.start()
+        self.x.xdotool("key", "2")
+        self.assert_ends_with({"status": "selected", "number": SECOND_NUMBER})
+
+    def test_a_digit_beyond_the_numbers_picks_nothing(self):
+        self.start()
+        self.x.xdotool("key", "9")
+        self.x.xdotool("key", "Escape")
+        self.assert_ends_with({"status": "cancelled"})
+
+    def test_tab_and_arrows_move_to_a_number_and_return_picks_it(self):
+        self.start()
+        self.x.xdotool("key", "Tab", "Down")
+        self.x.xdotool("key", "Return")
+        self.assert_ends_with({"status": "selected", "number": SECOND_NUMBER})
+
+    def test_return_at_start_cancels(self):
+        self.start()
+        self.x.xdotool("key", "Return")
+        self.assert_ends_with({"status": "cancelled"})
 
     def test_escape_cancels(self):
         self.start()

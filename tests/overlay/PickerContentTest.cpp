@@ -100,6 +100,10 @@ TEST_F(PickerContent, TextsToolTipsAndAccessibleNames) {
   EXPECT_EQ(buttons[0]->accessibleName(), "Open +1 (415) 555-0142 in Mirvo, Sales - San Francisco");
   EXPECT_EQ(buttons[1]->accessibleName(), "Open 020 7946 0018 in Mirvo, ");
   EXPECT_EQ(buttons[0]->toolTip(), "");
+
+  // The digit that picks a number is announced after its name, which stays as it is.
+  EXPECT_EQ(highlights[1]->accessibleDescription(), "Press 2 to pick this number");
+  EXPECT_EQ(buttons[1]->accessibleDescription(), "Press 2 to pick this number");
 }
 
 TEST_F(PickerContent, ListHeaderHasNoSingularAndSaysSoWhenNothingWasFound) {
@@ -220,6 +224,173 @@ TEST_F(PickerContent, RowLabelKeepsAtMostTwoLines) {
   const QString text = window->findChild<QLabel*>("rowLabel")->text();
   EXPECT_EQ(text.count('\n'), 1);
   EXPECT_TRUE(text.endsWith(QChar(0x2026)));
+}
+
+// The picker for `count` numbers, shown and active with Cancel focused, as the program shows it.
+class PickerKeys : public PickerContent {
+ protected:
+  void present(std::size_t count) {
+    PhoneMatches matches;
+    for (std::size_t i = 0; i < count; ++i) {
+      matches.push_back(match(std::to_string(i + 1)));
+    }
+    window = build(matches);
+    RecordingPlacement placement;
+    window->present(placement, makeScreen("test", QRectF(0, 0, 960, 600)));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    rows = named<QPushButton>(*window, "rowButton");
+    ASSERT_EQ(window->focusWidget(), window->findChild<QPushButton*>("cancel"));
+  }
+
+  void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+  }
+
+  int focusedRow() const {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i]->hasFocus()) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  }
+
+  // The two rings that show the focus: round a frame over the snapshot and round a row.
+  std::vector<QWidget*> visibleRings() const {
+    std::vector<QWidget*> shown;
+    for (QWidget* ring : window->findChildren<QWidget*>("focusRing")) {
+      if (ring->isVisible()) {
+        shown.push_back(ring);
+      }
+    }
+    return shown;
+  }
+
+  std::unique_ptr<ScanWindow> window;
+  std::vector<QPushButton*> rows;
+};
+
+TEST_F(PickerKeys, EachDigitPicksItsNumberAndADigitBeyondTheCountPicksNothing) {
+  present(3);
+  press(Qt::Key_4);
+  press(Qt::Key_9);
+  press(Qt::Key_0);
+  press(Qt::Key_2, Qt::ControlModifier);
+  EXPECT_TRUE(selected.empty());
+  for (int digit = 1; digit <= 3; ++digit) {
+    press(Qt::Key_0 + digit);
+  }
+  press(Qt::Key_2, Qt::KeypadModifier);
+  EXPECT_EQ(selected, (std::vector<int>{0, 1, 2, 1}));
+  EXPECT_EQ(cancels, 0);
+}
+
+TEST_F(PickerKeys, EnterAtStartCancelsRatherThanPicks) {
+  for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+    cancels = 0;
+    present(3);
+    press(key);
+    EXPECT_EQ(cancels, 1) << key;
+    EXPECT_TRUE(selected.empty()) << key;
+  }
+}
+
+TEST_F(PickerKeys, TabAndArrowsGoRoundCancelAndTheNumbersAndEnterPicksTheFocusedOne) {
+  present(3);
+  press(Qt::Key_Tab);
+  EXPECT_EQ(focusedRow(), 0);
+  press(Qt::Key_Down);
+  press(Qt::Key_Right);
+  EXPECT_EQ(focusedRow(), 2);
+  press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), window->findChild<QPushButton*>("cancel"));
+  press(Qt::Key_Up);
+  EXPECT_EQ(focusedRow(), 2);
+  press(Qt::Key_Tab, Qt::ShiftModifier);
+  press(Qt::Key_Left);
+  EXPECT_EQ(focusedRow(), 0);
+  press(Qt::Key_Backtab);
+  EXPECT_EQ(focusedRow(), -1);
+  press(Qt::Key_Tab);
+  press(Qt::Key_Tab);
+  EXPECT_TRUE(selected.empty());
+  press(Qt::Key_Return);
+  press(Qt::Key_Space);
+  press(Qt::Key_Enter);
+  EXPECT_EQ(selected, (std::vector<int>{1, 1, 1}));
+  EXPECT_EQ(cancels, 0);
+}
+
+TEST_F(PickerKeys, FrameAndRowOfTheFocusedNumberShowTheFocusTogether) {
+  present(3);
+  const QRect cancel = window->findChild<QPushButton*>("cancel")->geometry();
+  ASSERT_EQ(visibleRings().size(), 1u);
+  EXPECT_TRUE(visibleRings()[0]->geometry().contains(cancel, true));
+  press(Qt::Key_Tab);
+  press(Qt::Key_Tab);
+  const std::vector<QWidget*> rings = visibleRings();
+  ASSERT_EQ(rings.size(), 2u);
+  const QPushButton* frame = named<QPushButton>(*window, "highlight")[1];
+  const QLabel* label = named<QLabel>(*window, "rowLabel")[1];
+  for (const QWidget* ring : rings) {
+    if (ring->parentWidget() == window.get()) {
+      EXPECT_TRUE(ring->geometry().contains(frame->geometry(), true));
+    } else {
+      EXPECT_EQ(ring->parentWidget(), rows[1]->parentWidget());
+      EXPECT_TRUE(ring->geometry().contains(label->geometry(), true));
+      EXPECT_TRUE(ring->geometry().contains(rows[1]->geometry(), true));
+    }
+  }
+  // Clicks on the ring's edge still reach what is under it.
+  EXPECT_TRUE(rings[0]->testAttribute(Qt::WA_TransparentForMouseEvents));
+  press(Qt::Key_Backtab);
+  press(Qt::Key_Backtab);
+  ASSERT_EQ(visibleRings().size(), 1u);
+  EXPECT_TRUE(visibleRings()[0]->geometry().contains(cancel, true));
+}
+
+TEST_F(PickerKeys, TheListScrollsToKeepTheFocusedRowInView) {
+  present(12);
+  auto* list = window->findChild<QScrollArea*>("numberList");
+  const auto rowInView = [&](int i) {
+    const QRect row =
+        named<QLabel>(*window, "rowLabel")[static_cast<std::size_t>(i)]->geometry().united(
+            rows[static_cast<std::size_t>(i)]->geometry());
+    const QRect shown(QPoint(0, list->verticalScrollBar()->value()), list->viewport()->size());
+    return shown.contains(row);
+  };
+  EXPECT_FALSE(rowInView(11));
+  press(Qt::Key_Up);
+  EXPECT_EQ(focusedRow(), 11);
+  EXPECT_TRUE(rowInView(11));
+  press(Qt::Key_Down);
+  press(Qt::Key_Down);
+  EXPECT_EQ(focusedRow(), 0);
+  EXPECT_TRUE(rowInView(0));
+  press(Qt::Key_Down);
+  press(Qt::Key_Down);
+  press(Qt::Key_Down);
+  press(Qt::Key_Down);
+  EXPECT_TRUE(rowInView(4));
+}
+
+TEST_F(PickerKeys, BadgesMarkTheFirstNineNumbersBesideTheirFramesAndRows) {
+  present(10);
+  const auto badges = named<QLabel>(*window, "keyBadge");
+  const auto frames = named<QPushButton>(*window, "highlight");
+  ASSERT_EQ(badges.size(), 9u);
+  for (std::size_t i = 0; i < badges.size(); ++i) {
+    EXPECT_EQ(badges[i]->property("tag").toInt(), static_cast<int>(i));
+    EXPECT_FALSE(badges[i]->geometry().intersects(frames[i]->geometry())) << i;
+    EXPECT_TRUE(badges[i]->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_FALSE(rows[i]->icon().isNull()) << i;
+  }
+  EXPECT_TRUE(rows[9]->icon().isNull());
+  EXPECT_EQ(rows[9]->accessibleDescription(), "");
+  EXPECT_EQ(frames[9]->accessibleDescription(), "");
+  // The frames stay where they were, and only Cancel and the rows take the focus.
+  EXPECT_EQ(frames[9]->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(window->findChild<QScrollArea*>("numberList")->focusPolicy(), Qt::NoFocus);
 }
 
 TEST(LimitToLines, ShortTextStaysWholeAndLongTextIsCutWithAnEllipsis) {

@@ -117,6 +117,62 @@ TEST(PickerLayout, SmallSnapshotIsEnlargedToFillTheImageArea) {
   EXPECT_NEAR(tall.drawnHeight, 480, 1e-9);
 }
 
+TEST(PickerLayout, OnlyTheFirstNineFramesGetABadge) {
+  EXPECT_EQ(layoutPicker(960, 600, 960, 600, someBoxes(3)).badges.size(), 3u);
+  EXPECT_EQ(layoutPicker(960, 600, 960, 600, someBoxes(12)).badges.size(), 9u);
+  EXPECT_TRUE(layoutPicker(960, 600, 960, 600, {}).badges.empty());
+}
+
+TEST(PickerLayout, BadgeGoesLeftOfItsFrameThenAboveWhenTheLeftIsTaken) {
+  // Frame 0 at (168.2, 295, 300.4, 42.8): the badge sits left of it, centred on it.
+  // Frame 1 touches the image's left edge: no room left of it inside the margins.
+  // Frame 2 starts where frame 3 ends: its left side is taken by frame 3.
+  const PickerLayout layout = layoutPicker(960, 600, 960, 600,
+                                           {NormalizedRect{0.25, 0.5, 0.5, 0.1},
+                                            {0, 0.2, 0.25, 0.05},
+                                            {0.5, 0.05, 0.2, 0.05},
+                                            {0.3, 0.05, 0.19, 0.05}});
+  ASSERT_EQ(layout.badges.size(), 4u);
+  expectFrame(layout.badges[0], 149.2, 307.4, 18, 18);
+  const LayoutRect& edge = layout.highlights[1];
+  expectFrame(layout.badges[1], edge.x, edge.y + edge.height + 1, 18, 18);
+  const LayoutRect& blocked = layout.highlights[2];
+  expectFrame(layout.badges[2], blocked.x, blocked.y + blocked.height + 1, 18, 18);
+  const LayoutRect& blocker = layout.highlights[3];
+  EXPECT_NEAR(layout.badges[3].x + 18 + 1, blocker.x, 1e-9);
+}
+
+TEST(PickerLayout, BadgesOfAStackedColumnCoverNoFrameAndStayBesideTheImage) {
+  // Nine numbers one under the other, the way a contact list shows them.
+  std::vector<NormalizedRect> boxes;
+  for (int i = 0; i < 9; ++i) {
+    boxes.push_back({0.1, 0.9 - 0.06 * i, 0.3, 0.05});
+  }
+  const PickerLayout layout = layoutPicker(960, 600, 960, 600, boxes);
+  const LayoutRect bounds{4, 50, layout.list.x - 4, 600 - 94};
+  ASSERT_EQ(layout.badges.size(), 9u);
+  for (std::size_t i = 0; i < layout.badges.size(); ++i) {
+    const LayoutRect& badge = layout.badges[i];
+    EXPECT_TRUE(bounds.contains(badge)) << i;
+    for (const LayoutRect& frame : layout.highlights) {
+      EXPECT_FALSE(badge.intersects(frame)) << i;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      EXPECT_FALSE(badge.intersects(layout.badges[j])) << i << " " << j;
+    }
+    EXPECT_NEAR(badge.x + 18 + 1, layout.highlights[i].x, 1e-9) << i;
+  }
+}
+
+TEST(LayoutRect, TouchingIsNotIntersecting) {
+  const LayoutRect a{0, 0, 10, 10};
+  EXPECT_TRUE(a.intersects({9, 9, 5, 5}));
+  EXPECT_FALSE(a.intersects({10, 0, 5, 5}));
+  EXPECT_FALSE(a.intersects({0, 10, 5, 5}));
+  EXPECT_TRUE(a.contains({0, 0, 10, 10}));
+  EXPECT_FALSE(a.contains({1, 1, 10, 5}));
+}
+
 TEST(ChildGeometry, FlipsToTopLeftAndRoundsEachEdge) {
   EXPECT_EQ(toChildGeometry({24, 556, 780, 30}, 600), QRect(24, 14, 780, 30));
   // 632.8 .. 940 wide list: the right edge stays on the screen's edge at 940.

@@ -111,6 +111,48 @@ TEST_F(Picker, EscapeCancelsOnceAndOtherKeysDoNothing) {
   EXPECT_FALSE(app->currentDismissalTimer()->isActive());
 }
 
+TEST_F(Picker, EachDigitWritesOneSelectedLineForItsNumber) {
+  const Lines numbers{"+1 (415) 555-0142", "020 7946 0018", "555 0199"};
+  for (int digit = 1; digit <= 3; ++digit) {
+    fakes.output.writes.clear();
+    showPicker();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->focusWidget(), static_cast<Qt::Key>(Qt::Key_0 + digit));
+    // A second key before the process ends adds nothing.
+    QTest::keyClick(window->focusWidget(), Qt::Key_1);
+    EXPECT_EQ(fakes.output.lines(),
+              (Lines{kShowing, R"({"status":"selected","number":")" +
+                                   numbers[static_cast<std::size_t>(digit - 1)] + R"("})"}));
+  }
+  EXPECT_EQ(fakes.terminator.terminations, 3);
+}
+
+TEST_F(Picker, ADigitBeyondTheNumbersWritesNothing) {
+  showPicker();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  QTest::keyClick(window->focusWidget(), Qt::Key_4);
+  QTest::keyClick(window->focusWidget(), Qt::Key_9);
+  EXPECT_EQ(fakes.output.lines(), Lines{kShowing});
+  EXPECT_EQ(fakes.terminator.terminations, 0);
+  EXPECT_EQ(app->currentWindow(), window);
+}
+
+TEST_F(Picker, EnterAtStartCancelsAndEnterOnAFocusedNumberPicksIt) {
+  showPicker();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(fakes.output.lines(), (Lines{kShowing, kCancelled}));
+
+  fakes.output.writes.clear();
+  showPicker();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+  QTest::keyClick(window->focusWidget(), Qt::Key_Down);
+  QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(fakes.output.lines(),
+            (Lines{kShowing, R"({"status":"selected","number":"020 7946 0018"})"}));
+}
+
 TEST_F(Picker, EscapeCancelsWhicheverWidgetItIsSentTo) {
   showPicker();
   QWidget elsewhere;
