@@ -1,3 +1,7 @@
 #include "app/Application.h"
+#include "platform/StandardStreams.h"
 
-int main(int argc, char** argv) { return vv::runApplication(argc, argv); }
+int main(int argc, char** argv) {
+  vv::openMissingStandardStreams();
+  return vv::runApplication(argc, argv);
+}

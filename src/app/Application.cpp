@@ -14,11 +14,14 @@
 #include "platform/DisplayProbe.h"
 #include "platform/FdStatusOutput.h"
 #include "platform/FullScreenPlacement.h"
+#include "platform/LostDisplay.h"
 #include "platform/NullServices.h"
 #include "platform/PlistDemoSetting.h"
 #include "platform/ProcessTerminator.h"
 #include "platform/QuietMessages.h"
+#include "platform/StopRequests.h"
 #include "platform/TesseractPhoneScanner.h"
+#include "platform/ToolkitEnvironment.h"
 #include "platform/UncapturableBackend.h"
 #include "platform/UngatedCapturePermission.h"
 #include "platform/x11/X11Backend.h"
@@ -58,7 +61,9 @@ DisplayBackend displayBackendFor(Session session) {
 int runApplication(int argc, char** argv) {
   // A companion that closed its end of the pipe must not kill the run.
   std::signal(SIGPIPE, SIG_IGN);
+  catchStopSignals();
   silenceToolkitMessages();
+  prepareToolkitEnvironment();
 
   std::vector<std::string> arguments(argv, argv + argc);
   FdStatusOutput output;
@@ -86,7 +91,16 @@ int runApplication(int argc, char** argv) {
   VizoviVevoApp delegate(std::move(arguments),
                          AppServices{*backend.screens, demoSetting, *backend.permission, output,
                                      terminator, scanner, snapshotter, *backend.placement});
-  QTimer::singleShot(0, &delegate, &VizoviVevoApp::applicationDidFinishLaunching);
+  const StopRequests stopRequests([&delegate] { delegate.dismiss(); });
+  const LostDisplayGuard lostDisplay([&delegate] { delegate.finish("failed"); });
+  QTimer::singleShot(0, &delegate, [&delegate] {
+    // A request to stop that came while the toolkit was starting ends the run before it begins.
+    if (StopRequests::pending()) {
+      delegate.dismiss();
+      return;
+    }
+    delegate.applicationDidFinishLaunching();
+  });
   return application.exec();
 }
 
