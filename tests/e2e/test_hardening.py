@@ -211,6 +211,55 @@ class NothingLeftBehind(unittest.TestCase):
             self.assertEqual(files_under(scratch), [])
 
 
+class Screens(unittest.TestCase):
+    """Capture on the servers VNC and large monitors give: shallow pixels, very many pixels."""
+
+    def setUp(self):
+        harness.need_tools("Xvfb", "xdotool", "convert", "display")
+
+    def show_number(self, x, scratch):
+        page = os.path.join(scratch, "page.png")
+        x.run("convert", "-size", f"{x.width}x{x.height}", "xc:white", "-font", "DejaVu-Sans",
+              "-pointsize", str(x.height // 30), "-annotate", f"+{x.width // 8}+{x.height // 4}",
+              "Call +1 (415) 555-0142", page)
+        x.run("display", "-window", "root", page, check=False)
+
+    def test_16_and_15_bit_servers_are_captured(self):
+        for depth in (16, 15):
+            with self.subTest(depth=depth), harness.XServer(depth=depth) as x, \
+                    harness.temp_dir() as scratch:
+                self.show_number(x, scratch)
+                run = Run(self, x)
+                self.assertEqual(run.program.read_status(90), {"status": "ready", "count": 1})
+                self.assertEqual(run.program.read_status(30), {"status": "showing"})
+                wait_for_picker(x)
+                x.xdotool("key", "Escape")
+                self.assertEqual(run.statuses(), ["cancelled"])
+                self.assertEqual(run.end(), (0, b"", b""))
+
+    def test_an_8k_screen_is_captured_and_shown_within_300_mb(self):
+        with harness.XServer(7680, 4320) as x, harness.temp_dir() as scratch:
+            self.show_number(x, scratch)
+            # The peak resident size of the program alone, measured by a parent of its own.
+            measure = ("import resource, subprocess, sys\n"
+                       "subprocess.run(sys.argv[1:], check=False)\n"
+                       "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss,"
+                       " file=sys.stderr)\n")
+            env, marker = marked_env(x.env())
+            self.addCleanup(kill_marked, marker)
+            process = subprocess.Popen(["python3", "-c", measure, harness.program()], env=env,
+                                       stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            self.addCleanup(process.kill)
+            self.assertEqual(process.stdout.readline(), b'{"status":"ready","count":1}\n')
+            self.assertEqual(process.stdout.readline(), b'{"status":"showing"}\n')
+            wait_for_picker(x)
+            time.sleep(1)  # the picker paints at full size
+            x.xdotool("key", "Escape")
+            out, err = process.communicate(timeout=60)
+            self.assertEqual(out, b'{"status":"cancelled"}\n')
+            self.assertLess(int(err), 300 * 1024, "peak resident size in KiB")
+
+
 # System calls that change the file system when they succeed; opening for writing counts too,
 # except for devices (/dev/null, the terminal).
 CHANGES = re.compile(r"^\d+ +(creat|mkdir|mkdirat|unlink|unlinkat|rename|renameat2?|link|linkat|"
