@@ -81,6 +81,10 @@ int runApplication(int argc, char** argv) {
     return runWithoutDisplay(std::move(arguments), output, terminator);
   }
 
+  // The display may go away while the toolkit connects, before there is a delegate to end the
+  // run: the run then ends as one without a display would.
+  const LostDisplayGuard lostWhileStarting(
+      [arguments, &output, &terminator] { runWithoutDisplay(arguments, output, terminator); });
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
