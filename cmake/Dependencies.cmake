@@ -8,6 +8,7 @@ pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-randr xcb-shm xcb-image)
 pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
 pkg_check_modules(PIPEWIRE REQUIRED IMPORTED_TARGET libpipewire-0.3)
+pkg_check_modules(XLIB REQUIRED IMPORTED_TARGET x11)
 
 # Debian's libphonenumber ships neither a pkg-config file nor a CMake package.
 find_library(PHONENUMBER_LIB phonenumber REQUIRED)

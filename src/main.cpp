@@ -1,3 +1,9 @@
 #include "app/Application.h"
+#include "platform/AllocatorArenas.h"
+#include "platform/StandardStreams.h"
 
-int main(int argc, char** argv) { return vv::runApplication(argc, argv); }
+int main(int argc, char** argv) {
+  vv::openMissingStandardStreams();
+  vv::limitAllocatorArenas();
+  return vv::runApplication(argc, argv);
+}

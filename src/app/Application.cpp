@@ -14,11 +14,14 @@
 #include "platform/DisplayProbe.h"
 #include "platform/FdStatusOutput.h"
 #include "platform/FullScreenPlacement.h"
+#include "platform/LostDisplay.h"
 #include "platform/NullServices.h"
 #include "platform/PlistDemoSetting.h"
 #include "platform/ProcessTerminator.h"
 #include "platform/QuietMessages.h"
+#include "platform/StopRequests.h"
 #include "platform/TesseractPhoneScanner.h"
+#include "platform/ToolkitEnvironment.h"
 #include "platform/UncapturableBackend.h"
 #include "platform/UngatedCapturePermission.h"
 #include "platform/kwin/KWinBackend.h"
@@ -62,7 +65,9 @@ DisplayBackend displayBackendFor(Session session) {
 int runApplication(int argc, char** argv) {
   // A companion that closed its end of the pipe must not kill the run.
   std::signal(SIGPIPE, SIG_IGN);
+  catchStopSignals();
   silenceToolkitMessages();
+  prepareToolkitEnvironment();
 
   std::vector<std::string> arguments(argv, argv + argc);
   FdStatusOutput output;
@@ -83,6 +88,10 @@ int runApplication(int argc, char** argv) {
   // Nothing of the run needs the model before the snapshot has arrived: it loads while the
   // toolkit starts, the screen is chosen and the snapshot is taken.
   TesseractPhoneScanner scanner;
+  // The display may go away while the toolkit connects, before there is a delegate to end the
+  // run: the run then ends as one without a display would.
+  const LostDisplayGuard lostWhileStarting(
+      [arguments, &output, &terminator] { runWithoutDisplay(arguments, output, terminator); });
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
@@ -92,7 +101,16 @@ int runApplication(int argc, char** argv) {
   VizoviVevoApp delegate(std::move(arguments),
                          AppServices{*backend.screens, demoSetting, *backend.permission, output,
                                      terminator, scanner, snapshotter, *backend.placement});
-  QTimer::singleShot(0, &delegate, &VizoviVevoApp::applicationDidFinishLaunching);
+  const StopRequests stopRequests([&delegate] { delegate.dismiss(); });
+  const LostDisplayGuard lostDisplay([&delegate] { delegate.finish("failed"); });
+  QTimer::singleShot(0, &delegate, [&delegate] {
+    // A request to stop that came while the toolkit was starting ends the run before it begins.
+    if (StopRequests::pending()) {
+      delegate.dismiss();
+      return;
+    }
+    delegate.applicationDidFinishLaunching();
+  });
   return application.exec();
 }
 

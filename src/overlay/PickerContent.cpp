@@ -68,7 +68,9 @@ QLabel* makeLabel(const QString& text, QWidget* parent, const char* name) {
   return label;
 }
 
-// Draws the snapshot stretched to the view's size, smoothly resampled once per size.
+// Draws the snapshot stretched to the view's size. Shrinking is smoothly resampled once per
+// size; enlarging (a snapshot capped by its pixel budget on a very large screen) is interpolated
+// while painting, since a stored enlarged copy would be the largest block of the whole run.
 class SnapshotView : public QWidget {
  public:
   SnapshotView(QImage image, QWidget* parent) : QWidget(parent), image_(std::move(image)) {}
@@ -78,11 +80,17 @@ class SnapshotView : public QWidget {
     const qreal ratio = devicePixelRatioF();
     const QSize target(static_cast<int>(std::lround(width() * ratio)),
                        static_cast<int>(std::lround(height() * ratio)));
+    QPainter painter(this);
+    if (target.width() >= image_.width() && target.height() >= image_.height()) {
+      scaled_ = QImage();
+      painter.setRenderHint(QPainter::SmoothPixmapTransform);
+      painter.drawImage(QRectF(0, 0, width(), height()), image_);
+      return;
+    }
     if (scaled_.size() != target) {
       scaled_ = image_.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
       scaled_.setDevicePixelRatio(ratio);
     }
-    QPainter painter(this);
     painter.drawImage(QPointF(0, 0), scaled_);
   }
 

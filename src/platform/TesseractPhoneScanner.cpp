@@ -1,5 +1,7 @@
 #include "platform/TesseractPhoneScanner.h"
 
+#include <malloc.h>
+
 #include "platform/ocr/TesseractRecognizer.h"
 #include "recognition/PhoneScan.h"
 
@@ -50,11 +52,18 @@ PhoneMatches TesseractPhoneScanner::phoneMatches(const QImage& image) {
   if (!ready.recognizer) {
     throw RecognitionError("the recogniser could not start");
   }
+  PhoneMatches matches;
   if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_RGBA8888) {
-    return vv::phoneMatches(viewOf(image), *ready.recognizer, *ready.detector);
+    matches = vv::phoneMatches(viewOf(image), *ready.recognizer, *ready.detector);
+  } else {
+    const QImage converted = image.convertToFormat(QImage::Format_RGB32);
+    matches = vv::phoneMatches(viewOf(converted), *ready.recognizer, *ready.detector);
   }
-  const QImage converted = image.convertToFormat(QImage::Format_RGB32);
-  return vv::phoneMatches(viewOf(converted), *ready.recognizer, *ready.detector);
+  // The recogniser's working images are freed by now, but the allocator keeps the pages. The
+  // picker that follows needs its own large blocks (a full-screen window's pixels), so they
+  // go back to the system first.
+  malloc_trim(0);
+  return matches;
 }
 
 }  // namespace vv

@@ -29,8 +29,8 @@ def clean_env(**extra):
 class XServer:
     """Xvfb on a free display number, with -noreset so short-lived clients keep their effects."""
 
-    def __init__(self, width=1920, height=1080):
-        self.width, self.height = width, height
+    def __init__(self, width=1920, height=1080, depth=24):
+        self.width, self.height, self.depth = width, height, depth
         self.process = None
         self.display = None
 
@@ -38,7 +38,7 @@ class XServer:
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-             f"{self.width}x{self.height}x24", "+extension", "RANDR", "-noreset",
+             f"{self.width}x{self.height}x{self.depth}", "+extension", "RANDR", "-noreset",
              "-nolisten", "tcp"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)

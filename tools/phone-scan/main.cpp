@@ -9,17 +9,17 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
+#include "ScanImage.h"
 #include "platform/ocr/LibPhoneNumberDetector.h"
-#include "platform/ocr/OwnedPix.h"
 #include "platform/ocr/TesseractRecognizer.h"
 #include "recognition/PhoneScan.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
-using vv::PixPtr;
 
 constexpr std::string_view kHelp =
     "Usage: phone-scan IMAGE...\n"
@@ -31,31 +31,20 @@ constexpr std::string_view kHelp =
     "box is normalised to the image (0 to 1), origin at the bottom-left corner, y upward; ms is\n"
     "the scan's wall time in milliseconds, without reading the file or loading the recogniser.\n"
     "An image that cannot be read or recognised gives {\"image\":IMAGE,\"error\":...}; the\n"
-    "remaining images are still scanned and the exit status is 1.\n"
+    "remaining images are still scanned and the exit status is 1. Images of more than 64\n"
+    "million pixels are refused; those of more than 16 million are scaled down to that.\n"
     "\n"
     "Options:\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n"
+    "  --         the arguments after it are images, even those starting with -\n"
     "\n"
     "The English recognition model is taken from TESSDATA_PREFIX when set.\n";
 
-// The file's pixels as 32-bit R, G, B, A bytes in memory order, or none when it cannot be read.
-PixPtr readRgba(const std::string& path) {
-  PixPtr read(pixRead(path.c_str()));
-  if (!read) {
-    return nullptr;
-  }
-  PixPtr rgba(pixConvertTo32(read.get()));
-  // Leptonica keeps each pixel as a native-endian 0xRRGGBBAA word; on little-endian machines
-  // that puts the bytes in reverse order.
-  if (rgba && pixEndianByteSwap(rgba.get()) != 0) {
-    return nullptr;
-  }
-  return rgba;
-}
-
-Json matchJson(const vv::PhoneMatch& match) {
-  const vv::NormalizedRect& b = match.box();
+Json matchJson(const vv::PhoneMatch& match, const vv::ScanImage& image) {
+  const vv::NormalizedRect b =
+      vv::withoutMargin(match.box(), static_cast<int>(pixGetWidth(image.pix.get())),
+                        static_cast<int>(pixGetHeight(image.pix.get())), image.margin);
   return Json{{"number", match.number()},
               {"context", match.context()},
               {"kind", match.kind()},
@@ -72,22 +61,25 @@ Json errorLine(const std::string& image, std::string_view error) {
   return Json{{"image", image}, {"error", error}};
 }
 
-Json scanImage(const std::string& path, const PixPtr& pix, vv::TextRecognizer& recognizer,
+using LoadedImage = std::variant<vv::ScanImage, std::string>;
+
+Json scanImage(const std::string& path, const LoadedImage& loaded, vv::TextRecognizer& recognizer,
                const vv::PhoneDetector& detector) {
-  if (!pix) {
-    return errorLine(path, "cannot read the image");
+  if (const auto* error = std::get_if<std::string>(&loaded)) {
+    return errorLine(path, *error);
   }
-  const vv::ImageView view{reinterpret_cast<const std::uint8_t*>(pixGetData(pix.get())),
-                           static_cast<int>(pixGetWidth(pix.get())),
-                           static_cast<int>(pixGetHeight(pix.get())),
-                           std::ptrdiff_t{4} * pixGetWpl(pix.get()), vv::PixelLayout::Rgba};
+  const vv::ScanImage& image = std::get<vv::ScanImage>(loaded);
+  Pix* pix = image.pix.get();
+  const vv::ImageView view{reinterpret_cast<const std::uint8_t*>(pixGetData(pix)),
+                           static_cast<int>(pixGetWidth(pix)), static_cast<int>(pixGetHeight(pix)),
+                           std::ptrdiff_t{4} * pixGetWpl(pix), vv::PixelLayout::Rgba};
   const auto start = std::chrono::steady_clock::now();
   const vv::PhoneMatches matches = vv::phoneMatches(view, recognizer, detector);
   const std::chrono::duration<double, std::milli> elapsed =
       std::chrono::steady_clock::now() - start;
   Json list = Json::array();
   for (const vv::PhoneMatch& match : matches) {
-    list.push_back(matchJson(match));
+    list.push_back(matchJson(match, image));
   }
   return Json{{"image", path},
               {"matches", std::move(list)},
@@ -100,8 +92,17 @@ int main(int argc, char** argv) {
   setMsgSeverity(L_SEVERITY_NONE);
 
   std::vector<std::string> images;
+  bool options = true;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (!options) {
+      images.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options = false;
+      continue;
+    }
     if (arg == "--help" || arg == "-h") {
       std::fwrite(kHelp.data(), 1, kHelp.size(), stdout);
       return 0;
@@ -125,7 +126,7 @@ int main(int argc, char** argv) {
   // done meanwhile.
   std::future<std::unique_ptr<vv::TesseractRecognizer>> starting =
       std::async(std::launch::async, [] { return vv::TesseractRecognizer::create(); });
-  PixPtr first = readRgba(images.front());
+  LoadedImage first = vv::loadScanImage(images.front());
   const vv::LibPhoneNumberDetector detector(vv::LibPhoneNumberDetector::defaultRegion());
   std::unique_ptr<vv::TextRecognizer> recognizer;
   try {
@@ -140,10 +141,10 @@ int main(int argc, char** argv) {
   bool anyFailed = false;
   for (std::size_t i = 0; i < images.size(); ++i) {
     const std::string& image = images[i];
-    const PixPtr pix = i == 0 ? std::move(first) : readRgba(image);
+    const LoadedImage loaded = i == 0 ? std::move(first) : vv::loadScanImage(image);
     Json line;
     try {
-      line = scanImage(image, pix, *recognizer, detector);
+      line = scanImage(image, loaded, *recognizer, detector);
     } catch (const vv::RecognitionError&) {
       line = errorLine(image, "recognition failed");
     }

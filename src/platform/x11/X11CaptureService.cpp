@@ -134,11 +134,36 @@ MonitorsOutcome fetchMonitors(const QString& display) {
   }
 }
 
-// How the root window's pixels are laid out. Only the 8-bit-per-channel true-colour layouts
-// that read as QImage::Format_RGB32 in this process's byte order are accepted.
+// How the root window's pixels are laid out: the true-colour layouts that read as a QImage
+// format in this process's byte order. 32 bits per pixel is the common server; 16 (and 15) and
+// 24 are what VNC servers and older hardware offer.
 struct PixelLayout {
   int bytesPerLine = 0;
+  QImage::Format format = QImage::Format_Invalid;
 };
+
+struct ChannelMasks {
+  std::uint32_t red, green, blue;
+  bool operator==(const ChannelMasks&) const = default;
+};
+
+QImage::Format qtFormat(int bitsPerPixel, const ChannelMasks& masks) {
+  constexpr ChannelMasks eightBits{0xff0000u, 0x00ff00u, 0x0000ffu};
+  if (bitsPerPixel == 32 && masks == eightBits) {
+    return QImage::Format_RGB32;
+  }
+  if (bitsPerPixel == 24 && masks == eightBits) {
+    // Least significant byte first: blue, green, red in memory.
+    return QImage::Format_BGR888;
+  }
+  if (bitsPerPixel == 16 && masks == ChannelMasks{0xf800u, 0x07e0u, 0x001fu}) {
+    return QImage::Format_RGB16;
+  }
+  if (bitsPerPixel == 16 && masks == ChannelMasks{0x7c00u, 0x03e0u, 0x001fu}) {
+    return QImage::Format_RGB555;
+  }
+  return QImage::Format_Invalid;
+}
 
 PixelLayout rootPixelLayout(const Connection& x, int width) {
   const xcb_setup_t* setup = xcb_get_setup(x.get());
@@ -153,7 +178,7 @@ PixelLayout rootPixelLayout(const Connection& x, int width) {
       format = it.data;
     }
   }
-  if (!format || format->bits_per_pixel != 32 || format->scanline_pad % 32 != 0) {
+  if (!format || format->scanline_pad % 8 != 0) {
     throw XRequestFailed{};
   }
   const xcb_visualtype_t* visual = nullptr;
@@ -166,36 +191,50 @@ PixelLayout rootPixelLayout(const Connection& x, int width) {
       }
     }
   }
-  if (!visual || visual->red_mask != 0xff0000u || visual->green_mask != 0x00ff00u ||
-      visual->blue_mask != 0x0000ffu) {
+  if (!visual || visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR) {
+    throw XRequestFailed{};
+  }
+  const QImage::Format qt =
+      qtFormat(format->bits_per_pixel, {visual->red_mask, visual->green_mask, visual->blue_mask});
+  if (qt == QImage::Format_Invalid) {
     throw XRequestFailed{};
   }
   const int pad = format->scanline_pad;
-  return PixelLayout{(width * 32 + pad - 1) / pad * pad / 8};
+  return PixelLayout{(width * format->bits_per_pixel + pad - 1) / pad * pad / 8, qt};
 }
 
-// Copies server pixels into an image. The unused top byte comes back as 0; it is set to 0xff,
-// which is what Format_RGB32 promises to everyone who reads the image later.
-QImage toImage(const std::uint8_t* data, std::size_t size, QSize pixels, PixelLayout layout) {
-  if (size < static_cast<std::size_t>(layout.bytesPerLine) * pixels.height()) {
+// Server pixels -> the snapshot, in Format_RGB32 at `size`. The pixels are read where they
+// lie and scaled or converted from there: on an 8K screen each full-size copy is 130 MB.
+QImage toSnapshot(const std::uint8_t* data, std::size_t bytes, QSize pixels, QSize size,
+                  PixelLayout layout) {
+  if (bytes < static_cast<std::size_t>(layout.bytesPerLine) * pixels.height()) {
     throw XRequestFailed{};
   }
-  QImage image(pixels, QImage::Format_RGB32);
-  if (image.isNull()) {
+  const QImage server(data, pixels.width(), pixels.height(), layout.bytesPerLine, layout.format);
+  QImage image;
+  if (pixels != size) {
+    image = server.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_RGB32);
+  } else if (layout.format == QImage::Format_RGB32) {
+    image = server.copy();
+  } else {
+    image = server.convertToFormat(QImage::Format_RGB32);
+  }
+  if (image.isNull() || image.size() != size) {
     throw XRequestFailed{};
   }
-  for (int y = 0; y < pixels.height(); ++y) {
-    const std::uint8_t* source = data + static_cast<std::size_t>(y) * layout.bytesPerLine;
-    auto* target = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-    std::memcpy(target, source, static_cast<std::size_t>(pixels.width()) * 4);
-    for (int x = 0; x < pixels.width(); ++x) {
-      target[x] |= 0xff000000u;
+  // A 32-bit server leaves the unused top byte 0; Format_RGB32 promises 0xff to everyone who
+  // reads the image later.
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      line[x] |= 0xff000000u;
     }
   }
   return image;
 }
 
-QImage grabOverSocket(const Connection& x, const QRect& rect, PixelLayout layout) {
+QImage grabOverSocket(const Connection& x, const QRect& rect, QSize size, PixelLayout layout) {
   xcb_connection_t* c = x.get();
   const auto reply = awaitReply([&](xcb_generic_error_t** e) {
     return xcb_get_image_reply(c,
@@ -203,8 +242,9 @@ QImage grabOverSocket(const Connection& x, const QRect& rect, PixelLayout layout
                                              rect.x(), rect.y(), rect.width(), rect.height(), ~0u),
                                e);
   });
-  return toImage(xcb_get_image_data(reply.get()), xcb_get_image_data_length(reply.get()),
-                 rect.size(), layout);
+  return toSnapshot(xcb_get_image_data(reply.get()),
+                    static_cast<std::size_t>(xcb_get_image_data_length(reply.get())), rect.size(),
+                    size, layout);
 }
 
 // A System V shared-memory segment attached to this process and, once `attachTo` succeeds, to
@@ -260,7 +300,8 @@ class SharedSegment {
   xcb_shm_seg_t segment_ = 0;
 };
 
-QImage grabThroughSharedMemory(const Connection& x, const QRect& rect, PixelLayout layout) {
+QImage grabThroughSharedMemory(const Connection& x, const QRect& rect, QSize size,
+                               PixelLayout layout) {
   xcb_connection_t* c = x.get();
   SharedSegment segment(static_cast<std::size_t>(layout.bytesPerLine) * rect.height());
   const xcb_shm_seg_t id = segment.attachTo(c);
@@ -271,7 +312,7 @@ QImage grabThroughSharedMemory(const Connection& x, const QRect& rect, PixelLayo
                           XCB_IMAGE_FORMAT_Z_PIXMAP, id, 0),
         e);
   });
-  return toImage(segment.data(), segment.size(), rect.size(), layout);
+  return toSnapshot(segment.data(), segment.size(), rect.size(), size, layout);
 }
 
 std::variant<QImage, CaptureFailure> grab(const QString& display,
@@ -284,26 +325,16 @@ std::variant<QImage, CaptureFailure> grab(const QString& display,
       throw XRequestFailed{};
     }
     const PixelLayout layout = rootPixelLayout(x, rect.width());
-    QImage pixels;
     if (transfer == X11CaptureService::Transfer::SharedMemoryWhenOffered && x.offers(&xcb_shm_id)) {
       // A server that cannot reach our memory (another machine, another user) refuses the
       // segment; the socket still works then.
       try {
-        pixels = grabThroughSharedMemory(x, rect, layout);
+        return grabThroughSharedMemory(x, rect, size, layout);
       } catch (const XRequestFailed&) {
-        pixels = grabOverSocket(x, rect, layout);
+        return grabOverSocket(x, rect, size, layout);
       }
-    } else {
-      pixels = grabOverSocket(x, rect, layout);
     }
-    if (pixels.size() == size) {
-      return pixels;
-    }
-    QImage scaled = pixels.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (scaled.isNull()) {
-      throw XRequestFailed{};
-    }
-    return scaled;
+    return grabOverSocket(x, rect, size, layout);
   } catch (const XRequestFailed&) {
     return CaptureFailure{};
   } catch (const std::bad_alloc&) {
