@@ -44,4 +44,9 @@ LostDisplayGuard::LostDisplayGuard(std::function<void()> lost) {
 
 LostDisplayGuard::~LostDisplayGuard() { armed() = nullptr; }
 
+void endForLostDisplay() {
+  runArmed();
+  std::exit(1);
+}
+
 }  // namespace vv

@@ -18,4 +18,8 @@ class LostDisplayGuard {
   LostDisplayGuard& operator=(const LostDisplayGuard&) = delete;
 };
 
+// Ends the run as a lost display does, at once: for a toolkit that says its connection broke
+// and will then leave by a way that runs no exit handler. Exits with 1 when no guard is armed.
+[[noreturn]] void endForLostDisplay();
+
 }  // namespace vv

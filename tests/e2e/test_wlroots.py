@@ -173,6 +173,17 @@ class ProgramOnSway(unittest.TestCase):
             self.assertEqual(status, {"status": "cancelled"})
             self.assertEqual(program.finish(), (0, b"", b""))
 
+    def test_the_compositor_going_away_under_the_picker_fails_the_run(self):
+        with sway_harness.Sway() as sway:
+            self.show_image_on_second_output(sway)
+            program = harness.RunningProgram([harness.program()], sway.env())
+            self.addCleanup(program.kill)
+            self.assertEqual(program.read_status(timeout=90)["status"], "ready")
+            self.assertEqual(program.read_status(timeout=30), {"status": "showing"})
+            sway.process.kill()
+            self.assertEqual(program.read_status(timeout=30), {"status": "failed"})
+            self.assertEqual(program.finish(), (0, b"", b""))
+
     def test_a_whole_run_creates_and_writes_no_file(self):
         harness.need_tools("strace", "wtype")
         with sway_harness.Sway() as sway, tempfile.TemporaryDirectory(prefix="vv-trace-") as d:

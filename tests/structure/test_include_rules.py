@@ -31,14 +31,17 @@ class IncludeRules(unittest.TestCase):
             "reading/B.h": '#include <vector>\n  #  include <tesseract/baseapi.h>\n'
                            '#include "recognition/ScanRules.h"\n',
             "reading/C.cpp": '#include "platform/ocr/OwnedPix.h"\n#include <QtCore/QObject>\n',
-            "platform/D.h": '#include "app/Services.h"\n#include "app/StatusLine.h"\n',
+            "platform/D.h": '#include "services/Screen.h"\n#include "app/StatusLine.h"\n',
+            "overlay/F.cpp": '#include "services/WindowPlacement.h"\n'
+                             '#include "platform/x11/X11Backend.h"\n',
+            "services/G.h": '#include "capture/DisplaySnapshotter.h"\n',
             "platform/ocr/E.cpp": '#include "app/VizoviVevoApp.h"\n#include "reading/Strip.h"\n',
         }) as src:
             found = sorted((path, number) for path, number, _ in include_rules.violations(src))
         self.assertEqual(found, [
-            ("platform/D.h", 2), ("platform/ocr/E.cpp", 1), ("reading/B.h", 2),
-            ("reading/C.cpp", 1), ("reading/C.cpp", 2), ("recognition/A.cpp", 1),
-            ("recognition/A.cpp", 2)])
+            ("overlay/F.cpp", 2), ("platform/D.h", 2), ("platform/ocr/E.cpp", 1),
+            ("reading/B.h", 2), ("reading/C.cpp", 1), ("reading/C.cpp", 2), ("recognition/A.cpp", 1),
+            ("recognition/A.cpp", 2), ("services/G.h", 1)])
 
 
 if __name__ == "__main__":
