@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "recognition/NumberText.h"
@@ -14,6 +16,13 @@ namespace vv {
 namespace {
 
 namespace pn = i18n::phonenumbers;
+
+// Fewer digits than the shortest national numbers commonly written with a trunk prefix.
+constexpr std::size_t kMinForeignDigits = 9;
+// Unbroken, a trunk-prefixed number needs the length of a full national number to be told
+// from a company or customer number ("05182427").
+constexpr std::size_t kMinUnbrokenDigits = 10;
+constexpr std::size_t kMaxUngroupedForeignDigits = 12;
 
 // How a written number splits its digits: "(415) 555-0142" has the digits "4155550142" and
 // separators after 3 and 6 digits.
@@ -90,6 +99,50 @@ bool groupedWithinPlan(const ParsedCandidate& parsed) {
                      [&](const DigitGrouping& f) { return parsed.written.fitsWithin(f); });
 }
 
+// How the plan writes a valid number of the region with as many digits as `parsed`, nationally
+// and internationally: the shape "(001) 606-8992" shares with "(201) 555-0123", though no
+// number of its range is valid.
+bool groupedLikeTheRegionsExample(const ParsedCandidate& parsed, const std::string& region) {
+  const pn::PhoneNumberUtil& util = *pn::PhoneNumberUtil::GetInstance();
+  pn::PhoneNumber example;
+  if (parsed.written.breaks.empty() || !util.GetExampleNumber(region, &example)) {
+    return false;
+  }
+  const std::vector<DigitGrouping> formats = planGroupings(example);
+  return std::any_of(formats.begin(), formats.end(), [&](const DigitGrouping& f) {
+    return f.digits.size() == parsed.written.digits.size() && f.breaks == parsed.written.breaks;
+  });
+}
+
+// The regions whose national numbers are dialled with the trunk prefix "0", and every region.
+struct Regions {
+  std::vector<std::string> all;
+  std::vector<std::string> withTrunkZero;
+
+  static const Regions& instance() {
+    static const Regions regions = [] {
+      const pn::PhoneNumberUtil& util = *pn::PhoneNumberUtil::GetInstance();
+      std::set<std::string> supported;
+      util.GetSupportedRegions(&supported);
+      Regions r;
+      for (const std::string& region : supported) {
+        r.all.push_back(region);
+        std::string trunkPrefix;
+        util.GetNddPrefixForRegion(region, true, &trunkPrefix);
+        if (trunkPrefix == "0") {
+          r.withTrunkZero.push_back(region);
+        }
+      }
+      return r;
+    }();
+    return regions;
+  }
+};
+
+bool validIn(const ParsedCandidate& parsed, const std::string& region) {
+  return pn::PhoneNumberUtil::GetInstance()->IsValidNumberForRegion(parsed.number, region);
+}
+
 // "555-0142", "555.0142": the separators a local number is written with.
 bool joinedLikeALocalNumber(std::string_view candidate) {
   return std::all_of(candidate.begin(), candidate.end(),
@@ -118,7 +171,7 @@ bool writtenAsHomeNumber(std::string_view candidate, const std::string& region) 
   if (util.IsValidNumber(parsed->number)) {
     return groupedWithinPlan(*parsed);
   }
-  return groupedExactlyAsPlan(*parsed);
+  return groupedExactlyAsPlan(*parsed) || groupedLikeTheRegionsExample(*parsed, region);
 }
 
 bool writtenAsNationalNumberOf(std::string_view candidate, const std::string& region) {
@@ -132,6 +185,61 @@ bool writtenAsNationalNumberOf(std::string_view candidate, const std::string& re
   return !trunkPrefix.empty() && parsed->written.digits.rfind(trunkPrefix, 0) == 0 &&
          util.IsPossibleNumberWithReason(parsed->number) == pn::PhoneNumberUtil::IS_POSSIBLE &&
          groupedExactlyAsPlan(*parsed);
+}
+
+bool validNumber(std::string_view candidate, const std::string& region) {
+  const std::optional<ParsedCandidate> parsed = parse(candidate, region);
+  return parsed && pn::PhoneNumberUtil::GetInstance()->IsValidNumber(parsed->number);
+}
+
+bool writtenAsNumberOfSomeRegion(std::string_view candidate) {
+  const pn::PhoneNumberUtil& util = *pn::PhoneNumberUtil::GetInstance();
+  const DigitGrouping written = DigitGrouping::of(candidate);
+  if (written.digits.empty()) {
+    return false;
+  }
+  const std::size_t plus = candidate.find('+');
+  if (plus != std::string_view::npos) {
+    const std::optional<ParsedCandidate> parsed = parse(candidate.substr(plus), "ZZ");
+    if (!parsed) {
+      return false;
+    }
+    std::string region;
+    util.GetRegionCodeForCountryCode(parsed->number.country_code(), &region);
+    return util.IsValidNumber(parsed->number) ||
+           (util.IsPossibleNumber(parsed->number) && groupedLikeTheRegionsExample(*parsed, region));
+  }
+  // Shorter national numbers are too often company numbers, dates and codes.
+  if (written.digits.size() < kMinForeignDigits) {
+    return false;
+  }
+  // A country code without its "+" is only read so in one unbroken word
+  // ("919812345678"), which a national number of that length never is.
+  if (written.breaks.empty() && written.digits.front() != '0') {
+    const std::optional<ParsedCandidate> parsed = parse("+" + written.digits, "ZZ");
+    return parsed && written.digits.size() > 10 && util.IsValidNumber(parsed->number);
+  }
+  if (written.digits.front() == '0') {
+    const std::vector<std::string>& regions = Regions::instance().withTrunkZero;
+    return std::any_of(regions.begin(), regions.end(), [&](const std::string& region) {
+      const std::optional<ParsedCandidate> parsed = parse(candidate, region);
+      return parsed && validIn(*parsed, region) &&
+             (parsed->written.breaks.empty() ? written.digits.size() >= kMinUnbrokenDigits
+                                             : groupedExactlyAsPlan(*parsed));
+    });
+  }
+  // Without a trunk prefix, only the region's own grouping tells its numbers from other
+  // figures: "1800 123 000" in Australia. Figures grouped in pairs or thousands
+  // ("12 34 56 78", "1 234 567 890") are left to the regions that write them with a prefix.
+  if (written.breaks.size() < 2 || written.breaks.size() > 3 || written.breaks.front() < 2 ||
+      written.digits.size() > kMaxUngroupedForeignDigits) {
+    return false;
+  }
+  const std::vector<std::string>& regions = Regions::instance().all;
+  return std::any_of(regions.begin(), regions.end(), [&](const std::string& region) {
+    const std::optional<ParsedCandidate> parsed = parse(candidate, region);
+    return parsed && validIn(*parsed, region) && groupedExactlyAsPlan(*parsed);
+  });
 }
 
 }  // namespace vv
