@@ -141,6 +141,17 @@ TEST(LibPhoneNumberDetector, ReadsNumbersOfAnyRegionAsThatRegionWritesThem) {
   EXPECT_EQ(proposed(us, "Phone: 1800123 000"), Spans{});
 }
 
+TEST(LibPhoneNumberDetector, ReadsAnInternationalPrefixWrittenForThePlus) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text :
+       {"011 64 3 331 6005", "00 64 3 331 6005", "0011 65 6123 4567", "0044 20 7946 0958"}) {
+    EXPECT_EQ(proposed(us, std::string("Call ") + text), Spans{text}) << text;
+  }
+  // The prefix runs into the number, or the rest breaks the number's own groups.
+  EXPECT_EQ(proposed(us, "Call 011643 331 6005"), Spans{});
+  EXPECT_EQ(proposed(us, "Call 00 643 3316 005"), Spans{});
+}
+
 TEST(LibPhoneNumberDetector, StartsAtAPlusInsideTheWord) {
   const LibPhoneNumberDetector us("US");
   EXPECT_EQ(proposed(us, "(+91) 9812345678"), Spans{"+91) 9812345678"});

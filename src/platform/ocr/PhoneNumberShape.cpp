@@ -139,6 +139,41 @@ struct Regions {
   }
 };
 
+// A valid number dialled from the region with its international prefix in a group of its own
+// or joined to the country code ("0044 20 ..."), the rest grouped as the number is written
+// internationally: "011 64 3 331 6005" from the US,
+// "0011 65 6123 4567" from Australia, "00 64 3 331 6005" from most of the world.
+bool writtenAfterTheInternationalPrefix(std::string_view candidate, const std::string& region) {
+  const pn::PhoneNumberUtil& util = *pn::PhoneNumberUtil::GetInstance();
+  pn::PhoneNumber number;
+  if (util.ParseAndKeepRawInput(std::string(candidate), region, &number) !=
+          pn::PhoneNumberUtil::NO_PARSING_ERROR ||
+      number.country_code_source() != pn::PhoneNumber::FROM_NUMBER_WITH_IDD ||
+      !util.IsValidNumber(number)) {
+    return false;
+  }
+  std::string international;
+  util.Format(number, pn::PhoneNumberUtil::INTERNATIONAL, &international);
+  const DigitGrouping plan = DigitGrouping::of(international);
+  const DigitGrouping written = DigitGrouping::of(candidate);
+  if (written.digits.size() <= plan.digits.size() || written.breaks.empty()) {
+    return false;
+  }
+  const std::size_t prefix = written.digits.size() - plan.digits.size();
+  const std::size_t countryCode = plan.breaks.empty() ? 0 : plan.breaks.front();
+  if (written.digits.substr(prefix) != plan.digits ||
+      (written.breaks.front() != prefix && written.breaks.front() != prefix + countryCode)) {
+    return false;
+  }
+  std::vector<std::size_t> rest;
+  for (std::size_t at : written.breaks) {
+    if (at > prefix) {
+      rest.push_back(at - prefix);
+    }
+  }
+  return std::includes(plan.breaks.begin(), plan.breaks.end(), rest.begin(), rest.end());
+}
+
 bool validIn(const ParsedCandidate& parsed, const std::string& region) {
   return pn::PhoneNumberUtil::GetInstance()->IsValidNumberForRegion(parsed.number, region);
 }
@@ -155,6 +190,9 @@ bool writtenAsHomeNumber(std::string_view candidate, const std::string& region) 
   const std::optional<ParsedCandidate> parsed = parse(candidate, region);
   if (!parsed) {
     return false;
+  }
+  if (writtenAfterTheInternationalPrefix(candidate, region)) {
+    return true;
   }
   const pn::PhoneNumberUtil& util = *pn::PhoneNumberUtil::GetInstance();
   switch (util.IsPossibleNumberWithReason(parsed->number)) {
@@ -220,6 +258,12 @@ bool writtenAsNumberOfSomeRegion(std::string_view candidate) {
     return parsed && written.digits.size() > 10 && util.IsValidNumber(parsed->number);
   }
   if (written.digits.front() == '0') {
+    const std::vector<std::string>& all = Regions::instance().all;
+    if (std::any_of(all.begin(), all.end(), [&](const std::string& region) {
+          return writtenAfterTheInternationalPrefix(candidate, region);
+        })) {
+      return true;
+    }
     const std::vector<std::string>& regions = Regions::instance().withTrunkZero;
     return std::any_of(regions.begin(), regions.end(), [&](const std::string& region) {
       const std::optional<ParsedCandidate> parsed = parse(candidate, region);

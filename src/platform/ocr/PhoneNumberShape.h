@@ -17,6 +17,8 @@ namespace vv {
 // - a possible number that is not valid (fictional and unassigned ranges) only when grouped
 //   exactly as the plan formats it ("(555) 555-0100") or as it formats a valid number of that
 //   length (the demo area code of "(001) 606-8992");
+// - a valid number of any country after the region's international prefix, the prefix a group
+//   of its own ("011 64 3 331 6005");
 // - a local number without its area code only as three and four digits joined by "-" or "."
 //   ("555-0142"): spaced digit pairs ("Suite 740 2160") are too often something else.
 bool writtenAsHomeNumber(std::string_view candidate, const std::string& region);
@@ -30,7 +32,8 @@ bool writtenAsNationalNumberOf(std::string_view candidate, const std::string& re
 // Whether the candidate, read by the region's plan, is a number of an assigned range.
 bool validNumber(std::string_view candidate, const std::string& region);
 
-// For whichever region writes it so, when the home region's plan does not: a valid number
+// For whichever region writes it so, when the home region's plan does not: a valid number after
+// that region's international prefix ("0011 65 6123 4567", "00 64 3 331 6005"); a valid number
 // written with its trunk prefix "0" and separators where that region groups ("0612345678",
 // "082 555 1234"); a valid number with its country code but without the "+", in one unbroken
 // word ("919812345678", "27825551234"); a valid number without trunk prefix grouped exactly as
