@@ -175,12 +175,11 @@ std::vector<DetectedSpan> splitRun(std::string_view line, const NumberRun& run,
     std::size_t next = first + 1;
     for (std::size_t last = wordsWithin(line, run, first, kScanRules.maxDigits); last > first;
          --last) {
-      const DetectedSpan candidate =
-          withoutNextColumn(line,
-                            DetectedSpan{run.words[first].byteOffset,
-                                         endOf(run.words[last - 1]) - run.words[first].byteOffset},
-                            region);
-      if (homeNumberAt(line, candidate, region)) {
+      const DetectedSpan whole{run.words[first].byteOffset,
+                               endOf(run.words[last - 1]) - run.words[first].byteOffset};
+      if (homeNumberAt(line, whole, region)) {
+        const DetectedSpan trimmed = withoutNextColumn(line, whole, region);
+        const DetectedSpan candidate = homeNumberAt(line, trimmed, region) ? trimmed : whole;
         parts.push_back(candidate);
         next = endOf(candidate) == endOf(run.words[last - 1]) ? last : last - 1;
         break;
@@ -257,6 +256,9 @@ std::vector<DetectedSpan> numbersOfOtherRegions(const std::string& line,
                                                 const std::vector<DetectedSpan>& found) {
   std::vector<DetectedSpan> spans;
   for (const NumberRun& run : numberRuns(line, 1)) {
+    if (run.digits < kScanRules.minDigits) {
+      continue;
+    }
     std::size_t first = 0;
     while (first < run.words.size()) {
       std::size_t next = first + 1;

@@ -114,10 +114,15 @@ bool groupedLikeTheRegionsExample(const ParsedCandidate& parsed, const std::stri
   });
 }
 
-// The regions whose national numbers are dialled with the trunk prefix "0", and every region.
+struct Region {
+  std::string code;
+  int countryCode = 0;
+};
+
+// Every region, and those whose national numbers are dialled with the trunk prefix "0".
 struct Regions {
-  std::vector<std::string> all;
-  std::vector<std::string> withTrunkZero;
+  std::vector<Region> all;
+  std::vector<Region> withTrunkZero;
 
   static const Regions& instance() {
     static const Regions regions = [] {
@@ -125,10 +130,11 @@ struct Regions {
       std::set<std::string> supported;
       util.GetSupportedRegions(&supported);
       Regions r;
-      for (const std::string& region : supported) {
+      for (const std::string& code : supported) {
+        const Region region{code, util.GetCountryCodeForRegion(code)};
         r.all.push_back(region);
         std::string trunkPrefix;
-        util.GetNddPrefixForRegion(region, true, &trunkPrefix);
+        util.GetNddPrefixForRegion(code, true, &trunkPrefix);
         if (trunkPrefix == "0") {
           r.withTrunkZero.push_back(region);
         }
@@ -138,6 +144,44 @@ struct Regions {
     return regions;
   }
 };
+
+// `written` read as a valid number of `region` whose national significant number is
+// `significant`. Built directly rather than parsed once per region: the possible lengths, checked
+// first, rule out most regions at no cost.
+std::optional<ParsedCandidate> validNationalReading(const DigitGrouping& written,
+                                                    std::string_view significant,
+                                                    const Region& region) {
+  if (significant.empty() || significant.front() == '0') {
+    return std::nullopt;
+  }
+  const pn::PhoneNumberUtil& util = *pn::PhoneNumberUtil::GetInstance();
+  ParsedCandidate reading{pn::PhoneNumber(), written};
+  reading.number.set_country_code(region.countryCode);
+  reading.number.set_national_number(std::stoull(std::string(significant)));
+  if (!util.IsPossibleNumber(reading.number) ||
+      !util.IsValidNumberForRegion(reading.number, region.code)) {
+    return std::nullopt;
+  }
+  return reading;
+}
+
+// Whether the digits from one of the first group's last few on read as a valid number after a
+// "+": the country code may share its group with the prefix ("0044 20 ...").
+bool mayFollowAnInternationalPrefix(const DigitGrouping& written) {
+  constexpr std::size_t kLongestCountryCode = 3;
+  if (written.breaks.empty()) {
+    return false;
+  }
+  const std::size_t firstGroup = written.breaks.front();
+  for (std::size_t shared = 0; shared <= kLongestCountryCode && shared < firstGroup; ++shared) {
+    const std::optional<ParsedCandidate> parsed =
+        parse("+" + written.digits.substr(firstGroup - shared), "ZZ");
+    if (parsed && pn::PhoneNumberUtil::GetInstance()->IsValidNumber(parsed->number)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // A valid number dialled from the region with its international prefix in a group of its own
 // or joined to the country code ("0044 20 ..."), the rest grouped as the number is written
@@ -172,10 +216,6 @@ bool writtenAfterTheInternationalPrefix(std::string_view candidate, const std::s
     }
   }
   return std::includes(plan.breaks.begin(), plan.breaks.end(), rest.begin(), rest.end());
-}
-
-bool validIn(const ParsedCandidate& parsed, const std::string& region) {
-  return pn::PhoneNumberUtil::GetInstance()->IsValidNumberForRegion(parsed.number, region);
 }
 
 // "555-0142", "555.0142": the separators a local number is written with.
@@ -258,18 +298,20 @@ bool writtenAsNumberOfSomeRegion(std::string_view candidate) {
     return parsed && written.digits.size() > 10 && util.IsValidNumber(parsed->number);
   }
   if (written.digits.front() == '0') {
-    const std::vector<std::string>& all = Regions::instance().all;
-    if (std::any_of(all.begin(), all.end(), [&](const std::string& region) {
-          return writtenAfterTheInternationalPrefix(candidate, region);
+    const std::vector<Region>& all = Regions::instance().all;
+    if (mayFollowAnInternationalPrefix(written) &&
+        std::any_of(all.begin(), all.end(), [&](const Region& region) {
+          return writtenAfterTheInternationalPrefix(candidate, region.code);
         })) {
       return true;
     }
-    const std::vector<std::string>& regions = Regions::instance().withTrunkZero;
-    return std::any_of(regions.begin(), regions.end(), [&](const std::string& region) {
-      const std::optional<ParsedCandidate> parsed = parse(candidate, region);
-      return parsed && validIn(*parsed, region) &&
-             (parsed->written.breaks.empty() ? written.digits.size() >= kMinUnbrokenDigits
-                                             : groupedExactlyAsPlan(*parsed));
+    const std::vector<Region>& regions = Regions::instance().withTrunkZero;
+    const std::string_view significant = std::string_view(written.digits).substr(1);
+    return std::any_of(regions.begin(), regions.end(), [&](const Region& region) {
+      const std::optional<ParsedCandidate> reading =
+          validNationalReading(written, significant, region);
+      return reading && (written.breaks.empty() ? written.digits.size() >= kMinUnbrokenDigits
+                                                : groupedExactlyAsPlan(*reading));
     });
   }
   // Without a trunk prefix, only the region's own grouping tells its numbers from other
@@ -279,10 +321,11 @@ bool writtenAsNumberOfSomeRegion(std::string_view candidate) {
       written.digits.size() > kMaxUngroupedForeignDigits) {
     return false;
   }
-  const std::vector<std::string>& regions = Regions::instance().all;
-  return std::any_of(regions.begin(), regions.end(), [&](const std::string& region) {
-    const std::optional<ParsedCandidate> parsed = parse(candidate, region);
-    return parsed && validIn(*parsed, region) && groupedExactlyAsPlan(*parsed);
+  const std::vector<Region>& regions = Regions::instance().all;
+  return std::any_of(regions.begin(), regions.end(), [&](const Region& region) {
+    const std::optional<ParsedCandidate> reading =
+        validNationalReading(written, written.digits, region);
+    return reading && groupedExactlyAsPlan(*reading);
   });
 }
 
