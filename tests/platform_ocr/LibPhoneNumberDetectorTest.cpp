@@ -141,6 +141,16 @@ TEST(LibPhoneNumberDetector, ReadsNumbersOfAnyRegionAsThatRegionWritesThem) {
   EXPECT_EQ(proposed(us, "Phone: 1800123 000"), Spans{});
 }
 
+TEST(LibPhoneNumberDetector, ReadsNoOtherRegionsNumberIntoFigures) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text :
+       {"Amount 1 234 567 890", "Lotto 12 34 56 78 90", "Total 1,98,300.00", "Qty 12 345 678",
+        "Company no. 05182427", "due 06/04/2024 0.25", "Build 2024 12 15 10", "Batch 123456789",
+        "INV-100001 GSTIN: 24DDF7682FHVCS6"}) {
+    EXPECT_EQ(proposed(us, text), Spans{}) << text;
+  }
+}
+
 TEST(LibPhoneNumberDetector, ReadsAnInternationalPrefixWrittenForThePlus) {
   const LibPhoneNumberDetector us("US");
   for (const char* text :
@@ -179,6 +189,7 @@ TEST(LibPhoneNumberDetector, LeavesTheNextColumnOut) {
   const LibPhoneNumberDetector us("US");
   EXPECT_EQ(proposed(us, "+917666980887 7 months ago"), Spans{"+917666980887"});
   EXPECT_EQ(proposed(us, "176162350 +917666980887 7 months ago"), Spans{"+917666980887"});
+  EXPECT_EQ(proposed(us, "176162350 919673599092 9 months ago"), Spans{"919673599092"});
 }
 
 TEST(LibPhoneNumberDetector, ReadsDemoAreaCodesWrittenAsNumbers) {

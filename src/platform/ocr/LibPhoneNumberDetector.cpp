@@ -264,8 +264,14 @@ std::vector<DetectedSpan> numbersOfOtherRegions(const std::string& line,
       std::size_t next = first + 1;
       const std::size_t wordStart = run.words[first].byteOffset;
       const std::size_t begin = numberStart(line, run.words[first]);
+      // Inside a run, only a "+" starts a number of several words: others would be the tail of
+      // a longer figure ("234 567 890" of "1 234 567 890").
+      const bool oneWordOnly = first > 0 && line[begin] != '+';
       for (std::size_t last = run.words.size(); last > first && last + 2 > run.words.size();
            --last) {
+        if (oneWordOnly && last > first + 1) {
+          continue;
+        }
         const DetectedSpan candidate{begin, endOf(run.words[last - 1]) - begin};
         const std::size_t digits = digitCount(textOf(line, candidate));
         if (digits < kScanRules.minDigits || digits > kScanRules.maxDigits ||
