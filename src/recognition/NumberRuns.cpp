@@ -42,11 +42,11 @@ Word classify(std::string_view text, std::size_t offset) {
 
 }  // namespace
 
-std::vector<NumberRun> numberRuns(std::string_view line) {
+std::vector<NumberRun> numberRuns(std::string_view line, std::size_t minWords) {
   std::vector<NumberRun> runs;
   NumberRun current;
   const auto closeRun = [&] {
-    if (current.words.size() >= 2) {
+    if (!current.words.empty() && current.words.size() >= minWords) {
       runs.push_back(current);
     }
     current = NumberRun{};

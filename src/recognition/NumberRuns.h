@@ -17,8 +17,8 @@ struct NumberRun {
   std::size_t digits = 0;
 };
 
-// The runs of two or more such words, in order. A comma, semicolon or colon after a word ends
-// its run.
-std::vector<NumberRun> numberRuns(std::string_view line);
+// The runs of at least `minWords` such words, in order. A comma, semicolon or colon after a word
+// ends its run.
+std::vector<NumberRun> numberRuns(std::string_view line, std::size_t minWords = 2);
 
 }  // namespace vv

@@ -122,9 +122,81 @@ TEST(LibPhoneNumberDetector, NeedsTheOtherCountrysExactFormatToLeaveHome) {
 TEST(LibPhoneNumberDetector, HomeRegionComesFirst) {
   const LibPhoneNumberDetector gb("GB");
   EXPECT_EQ(proposed(gb, "Tel 020 7946 0958"), Spans{"020 7946 0958"});
-  // Without separators a national number is only read at home.
   EXPECT_EQ(proposed(gb, "Tel 02079460958"), Spans{"02079460958"});
-  EXPECT_EQ(proposed(LibPhoneNumberDetector("US"), "Tel 02079460958"), Spans{});
+}
+
+TEST(LibPhoneNumberDetector, ReadsNumbersOfAnyRegionAsThatRegionWritesThem) {
+  const LibPhoneNumberDetector us("US");
+  // With the trunk prefix, in the grouping of the region where the number is valid or unbroken.
+  for (const char* text : {"02079460958", "0612345678", "0825551234", "0126292008", "082 555 1234",
+                           "070-123 45 67", "0412 345 678"}) {
+    EXPECT_EQ(proposed(us, std::string("Tel ") + text), Spans{text}) << text;
+  }
+  // The country code without its "+", in one word, and followed by the next column.
+  EXPECT_EQ(proposed(us, "919812345678 9 months ago"), Spans{"919812345678"});
+  EXPECT_EQ(proposed(us, "0825551234 will be converted to 27825551234 for South Africa"),
+            (Spans{"0825551234", "27825551234"}));
+  // No trunk prefix: only the region's own grouping.
+  EXPECT_EQ(proposed(us, "Phone: 1800 123 000"), Spans{"1800 123 000"});
+  EXPECT_EQ(proposed(us, "Phone: 1800123 000"), Spans{});
+}
+
+TEST(LibPhoneNumberDetector, ReadsNoOtherRegionsNumberIntoFigures) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text :
+       {"Amount 1 234 567 890", "Lotto 12 34 56 78 90", "Total 1,98,300.00", "Qty 12 345 678",
+        "Company no. 05182427", "due 06/04/2024 0.25", "Build 2024 12 15 10", "Batch 123456789",
+        "INV-100001 GSTIN: 24DDF7682FHVCS6"}) {
+    EXPECT_EQ(proposed(us, text), Spans{}) << text;
+  }
+}
+
+TEST(LibPhoneNumberDetector, ReadsAnInternationalPrefixWrittenForThePlus) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text :
+       {"011 64 3 331 6005", "00 64 3 331 6005", "0011 65 6123 4567", "0044 20 7946 0958"}) {
+    EXPECT_EQ(proposed(us, std::string("Call ") + text), Spans{text}) << text;
+  }
+  // The prefix runs into the number, or the rest breaks the number's own groups.
+  EXPECT_EQ(proposed(us, "Call 011643 331 6005"), Spans{});
+  EXPECT_EQ(proposed(us, "Call 00 643 3316 005"), Spans{});
+}
+
+TEST(LibPhoneNumberDetector, StartsAtAPlusInsideTheWord) {
+  const LibPhoneNumberDetector us("US");
+  EXPECT_EQ(proposed(us, "(+91) 9812345678"), Spans{"+91) 9812345678"});
+  // A box-drawing border read as a digit glued in front.
+  EXPECT_EQ(proposed(us, "1+1(555)555-5555"), Spans{"+1(555)555-5555"});
+}
+
+TEST(LibPhoneNumberDetector, KeepsTheAreaCodeInParentheses) {
+  const LibPhoneNumberDetector us("US");
+  // Judged whole: never offered without the area code, which would be another number.
+  EXPECT_EQ(proposed(us, "Phone (5) 555-0147"), Spans{});
+  EXPECT_EQ(proposed(us, "Tel (11) 555-0147"), Spans{"(11) 555-0147"});
+  EXPECT_EQ(proposed(LibPhoneNumberDetector("AR"), "Tel (11) 4123-4567"), Spans{"(11) 4123-4567"});
+}
+
+TEST(LibPhoneNumberDetector, OffersTheNumberBeforeItsExtension) {
+  const LibPhoneNumberDetector us("US");
+  EXPECT_EQ(proposed(us, "Desk 555-0144 x12"), Spans{"555-0144"});
+  EXPECT_EQ(proposed(us, "(503) 555-0119 ext. 33"), Spans{"(503) 555-0119"});
+  EXPECT_EQ(proposed(us, "231-301-9589 x7036 Home"), Spans{"231-301-9589"});
+  EXPECT_EQ(proposed(LibPhoneNumberDetector("NZ"), "03 331 6005 ext 3456"), Spans{"03 331 6005"});
+}
+
+TEST(LibPhoneNumberDetector, LeavesTheNextColumnOut) {
+  const LibPhoneNumberDetector us("US");
+  EXPECT_EQ(proposed(us, "+917666980887 7 months ago"), Spans{"+917666980887"});
+  EXPECT_EQ(proposed(us, "176162350 +917666980887 7 months ago"), Spans{"+917666980887"});
+  EXPECT_EQ(proposed(us, "176162350 919673599092 9 months ago"), Spans{"919673599092"});
+}
+
+TEST(LibPhoneNumberDetector, ReadsDemoAreaCodesWrittenAsNumbers) {
+  const LibPhoneNumberDetector us("US");
+  for (const char* text : {"(001) 606-8992", "(094) 344-9731", "(199) 790-1368"}) {
+    EXPECT_EQ(proposed(us, text), Spans{text}) << text;
+  }
 }
 
 TEST(LibPhoneNumberDetector, LeavesDatesTimesAndAddressesAlone) {
@@ -168,9 +240,10 @@ TEST(LibPhoneNumberDetector, InvalidUtf8GivesNothing) {
 
 TEST(LibPhoneNumberDetector, RegionDecidesNationalNumbers) {
   EXPECT_EQ(proposed(LibPhoneNumberDetector("GB"), "Tel 020 7946 0958"), Spans{"020 7946 0958"});
-  // An unknown region only accepts numbers with their country code.
+  // Without a known region, a number is read as some region writes it.
   const LibPhoneNumberDetector unknown("XX");
-  EXPECT_EQ(proposed(unknown, "(415) 555-0142"), Spans{});
+  EXPECT_EQ(proposed(unknown, "(415) 555-0142"), Spans{"(415) 555-0142"});
+  EXPECT_EQ(proposed(unknown, "415-5550142"), Spans{});
   EXPECT_EQ(proposed(unknown, "+1 (415) 555-0142"), Spans{"+1 (415) 555-0142"});
 }
 

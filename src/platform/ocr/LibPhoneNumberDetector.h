@@ -12,13 +12,16 @@ namespace vv {
 // ("555-0142") and fictional ranges are seen, and each proposal is then checked against how the
 // region's plan writes numbers: part numbers, IP addresses, timestamps and the like are dropped.
 // Two numbers side by side, which the matcher reads as one over-long candidate, are split apart.
-// National numbers of a few other countries ("020 7946 0958" on a US desktop) are found when
-// written exactly in that country's format. Holds no state besides the region; safe to share
+// Numbers of other countries are found as the country whose plan makes them valid writes them:
+// with the trunk prefix ("020 7946 0958", "0612345678" on a US desktop), with the country code
+// but no "+" in one word ("919812345678"), or in that country's exact grouping ("1800 123 000").
+// An extension after a number and the next table column are left out of its span; a short area
+// code in parentheses before it is taken in. Holds no state besides the region; safe to share
 // between threads.
 class LibPhoneNumberDetector final : public PhoneDetector {
  public:
   // `region` is an upper-case CLDR region code ("US", "GB"). A code the library does not know
-  // limits the detector to numbers written with a leading "+".
+  // leaves only numbers with a leading "+" and those some region's plan writes so.
   explicit LibPhoneNumberDetector(std::string region);
 
   // The country of the user's locale when the library supports it as a region, else "US".
