@@ -12,11 +12,11 @@ const QString kwinService = QStringLiteral("org.kde.KWin");
 const QString screenShotPath = QStringLiteral("/org/kde/KWin/ScreenShot2");
 const QString screenShotInterface = QStringLiteral("org.kde.KWin.ScreenShot2");
 
-QDBusMessage screenShotCall(const QString& method, QVariantList arguments) {
+QDBusMessage screenShotCall(const QString& method, const QVariantList& arguments) {
   QDBusMessage call =
       QDBusMessage::createMethodCall(kwinService, screenShotPath, screenShotInterface, method);
   call.setAutoStartService(false);
-  call.setArguments(std::move(arguments));
+  call.setArguments(arguments);
   return call;
 }
 

@@ -69,7 +69,8 @@ std::optional<QImage> decodeRawFrame(const RawFrameLayout& layout, QByteArray by
   if (wrapped.isNull()) {
     return std::nullopt;
   }
-  owned.release();
+  // The image frees the bytes from here on.
+  static_cast<void>(owned.release());
   QImage opaque = wrapped.convertToFormat(QImage::Format_RGB32);
   if (opaque.isNull()) {
     return std::nullopt;
