@@ -45,7 +45,9 @@ void VizoviVevoApp::snapshotTaken(SnapshotOutcome outcome) {
   // Recognition shares nothing with the main thread but the image, which nobody changes; only
   // the finished list comes back, and only here is it stored. The picker goes to the screen the
   // image shows, which need not be the one asked for.
-  auto [image, screen] = std::get<Snapshot>(std::move(outcome));
+  Snapshot snapshot = std::get<Snapshot>(std::move(outcome));
+  const QImage image = std::move(snapshot.image);
+  const ScreenInfo screen = std::move(snapshot.screen);
   PhoneScanner& scanner = services_.scanner;
   runInBackground(
       this, [&scanner, image] { return scanner.phoneMatches(image); },

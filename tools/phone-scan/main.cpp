@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -126,7 +127,7 @@ int main(int argc, char** argv) {
   // done meanwhile.
   std::future<std::unique_ptr<vv::TesseractRecognizer>> starting =
       std::async(std::launch::async, [] { return vv::TesseractRecognizer::create(); });
-  LoadedImage first = vv::loadScanImage(images.front());
+  LoadedImage next = vv::loadScanImage(images.front());
   const vv::LibPhoneNumberDetector detector(vv::LibPhoneNumberDetector::defaultRegion());
   std::unique_ptr<vv::TextRecognizer> recognizer;
   try {
@@ -141,15 +142,21 @@ int main(int argc, char** argv) {
   bool anyFailed = false;
   for (std::size_t i = 0; i < images.size(); ++i) {
     const std::string& image = images[i];
-    const LoadedImage loaded = i == 0 ? std::move(first) : vv::loadScanImage(image);
     Json line;
-    try {
-      line = scanImage(image, loaded, *recognizer, detector);
-    } catch (const vv::RecognitionError&) {
-      line = errorLine(image, "recognition failed");
+    {
+      // Freed before the next image is decoded.
+      const LoadedImage loaded = std::exchange(next, std::string());
+      try {
+        line = scanImage(image, loaded, *recognizer, detector);
+      } catch (const vv::RecognitionError&) {
+        line = errorLine(image, "recognition failed");
+      }
     }
     anyFailed = anyFailed || line.contains("error");
     printLine(line);
+    if (i + 1 < images.size()) {
+      next = vv::loadScanImage(images[i + 1]);
+    }
   }
   // Every line is out. The recogniser's memory is a great many small blocks: the kernel takes
   // it back at once, far sooner than freeing it block by block would.

@@ -1,5 +1,11 @@
 #include "platform/portal/PipeWireFrameGrab.h"
 
+// PipeWire's inline functions and macros are written with GNU statement expressions, which
+// clang's pedantic warnings name.
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wgnu-statement-expression"
+#endif
+
 #include <pipewire/pipewire.h>
 #include <spa/buffer/meta.h>
 #include <spa/param/param.h>
