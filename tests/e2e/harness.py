@@ -128,6 +128,18 @@ def run_to_end(args, env, timeout=120):
     return done.returncode, done.stdout, done.stderr
 
 
+def stop(process, timeout=10):
+    """Ends a process started by a test: politely, then for good."""
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(timeout=timeout)
+
+
 def need_tools(*names):
     missing = [n for n in names if shutil.which(n) is None]
     if missing:

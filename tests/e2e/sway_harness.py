@@ -45,18 +45,6 @@ def _wait_for(predicate, timeout, what):
     raise RuntimeError("sway harness: timed out waiting for " + what)
 
 
-def stop(process, timeout=10):
-    """Ends a process started by a test: politely, then for good."""
-    if process is None or process.poll() is not None:
-        return
-    process.terminate()
-    try:
-        process.wait(timeout=timeout)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait(timeout=timeout)
-
-
 class Sway:
     """sway headless with the outputs of OUTPUTS, started and ended by the context manager."""
 
@@ -140,10 +128,10 @@ class Sway:
                 self.pointer.stdin.close()
             except OSError:
                 pass
-        stop(self.pointer)
+        harness.stop(self.pointer)
         if self.pointer is not None:
             self.pointer.stdout.close()
-        stop(self.keyboard)
+        harness.stop(self.keyboard)
         if self.process is not None and self.process.poll() is None:
             # sway's children (swaybg, clients it spawned) share its session.
             try:

@@ -132,7 +132,7 @@ class OnADesktop(unittest.TestCase):
     def start_bus(self):
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        self.addCleanup(self.stop, bus)
+        self.addCleanup(harness.stop, bus)
         ready, _, _ = select.select([bus.stdout], [], [], 20)
         self.assertTrue(ready, "the session bus did not start")
         return bus.stdout.readline().decode().strip()
@@ -141,7 +141,7 @@ class OnADesktop(unittest.TestCase):
         service = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--template",
                                     "notification_daemon"], env=self.env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(self.stop, service)
+        self.addCleanup(harness.stop, service)
         deadline = time.monotonic() + 20
         while time.monotonic() < deadline and not self.notification_calls(check=False):
             time.sleep(0.1)
@@ -153,15 +153,6 @@ class OnADesktop(unittest.TestCase):
              "org.freedesktop.DBus.Mock.GetCalls"], env=self.env, capture_output=True, text=True,
             timeout=20, check=check)
         return done.stdout if done.returncode == 0 else None
-
-    @staticmethod
-    def stop(process):
-        process.terminate()
-        try:
-            process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
     def dial(self, number):
         env = dict(self.env, FAKE_LINES=SELECTED % number)

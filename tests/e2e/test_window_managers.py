@@ -39,16 +39,7 @@ class WindowManagerCase(unittest.TestCase):
         for command in commands:
             process = subprocess.Popen(command, env=self.server.env(HOME=self.home.name),
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.addCleanup(self.stop, process)
-
-    @staticmethod
-    def stop(process):
-        process.terminate()
-        try:
-            process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+            self.addCleanup(harness.stop, process)
 
     def setUp(self):
         self.home = harness.temp_dir()

@@ -262,7 +262,7 @@ class CompositorAnsweringBadly(unittest.TestCase):
                     capture_output=True, text=True, timeout=30)
                 return done.stdout, done.stderr
             finally:
-                sway_harness.stop(fake)
+                harness.stop(fake)
                 fake.stdout.close()
 
     def test_each_bad_answer_ends_with_one_line_and_a_silent_stderr(self):
