@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -87,15 +86,14 @@ TEST(LibPhoneNumberDetector, SplitsNumbersWrittenSideBySide) {
             (Spans{"415 555 0142", "415 555 0143"}));
 }
 
-TEST(LibPhoneNumberDetector, ALongTableOfFiguresStaysCheap) {
+TEST(LibPhoneNumberDetector, ALongTableOfFiguresYieldsOnlyTheNumberAtItsEnd) {
+  // What such a line costs is measured by the benchmark, not here.
   std::string line;
   for (int i = 0; i < 500; ++i) {
     line += "12 ";
   }
   line += "415-555-0142";
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(proposed(LibPhoneNumberDetector("US"), line), Spans{"415-555-0142"});
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(LibPhoneNumberDetector, FindsNationalNumbersOfOtherCountries) {
