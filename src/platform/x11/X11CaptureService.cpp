@@ -19,6 +19,7 @@
 #include <variant>
 
 #include "capture/BackgroundTask.h"
+#include "platform/x11/XcbReply.h"
 
 namespace vv {
 
@@ -29,12 +30,6 @@ using MonitorsOutcome = std::variant<std::vector<Monitor>, CaptureFailure>;
 
 // Thrown inside the pool threads only, and caught at the end of each request.
 struct XRequestFailed {};
-
-struct FreeReply {
-  void operator()(void* memory) const { std::free(memory); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
 
 // Waits for one reply: `fetch` is handed the error slot of an xcb_*_reply call.
 template <typename Fetch>

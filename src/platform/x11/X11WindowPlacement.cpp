@@ -12,14 +12,10 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/x11/XcbReply.h"
+
 namespace vv {
 namespace {
-
-struct FreeReply {
-  void operator()(void* memory) const { std::free(memory); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
 
 xcb_atom_t internAtom(xcb_connection_t* connection, std::string_view name) {
   const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
